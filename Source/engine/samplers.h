@@ -1,0 +1,29 @@
+// CPU samplers: enlarge one source buffer into one destination buffer. Host-free: they take
+// plain pointers and a completed ScaleParams, run on the calling thread and allocate nothing.
+#pragma once
+#include "engine/scale_data.h"
+
+enum class PixelLayout {
+  ARGB8,      // smart render, PF_Pixel
+  ARGB16,     // smart render, PF_Pixel16 (0..32768)
+  ARGBFloat,  // smart render, PF_PixelFloat
+  BGRA8,      // legacy render, PrPixelFormat_BGRA_4444_8u
+  BGRAFloat,  // legacy render, PrPixelFormat_BGRA_4444_32f
+};
+
+// Bytes per pixel of a layout.
+int PixelSize(PixelLayout layout);
+
+// Nearest neighbour: every destination pixel is a verbatim copy of one source pixel, or empty.
+// Rows [row_begin, row_end) of the destination are written, so callers may split the work.
+void SampleNearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
+                   uint32_t row_begin, uint32_t row_end);
+
+// Alpha-weighted bilinear with the sharpened blend of edge_blur_coeff.
+void SampleBilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
+                    uint32_t row_begin, uint32_t row_end);
+
+// Picks the sampler by p.type the way the GPU kernel does (Linear blends over the whole scale,
+// Nearest AA with a non-positive blur falls back to nearest) and writes the whole destination.
+// An unknown type draws nothing.
+void RunSampler(PixelLayout layout, const void* src, void* dst, const ScaleParams& p);

@@ -1,0 +1,140 @@
+// devhost: the host side of the effect protocol, for tests and tessgrain-render. It owns the
+// records, worlds, handles and suites a video host gives an effect, drives the effect through
+// its entry point exactly as After Effects (smart render) or Premiere Pro (frame set-up and
+// render) would, records what the effect did, and can refuse suites or fail callbacks so that
+// every failure path of the effect can be reached.
+#pragma once
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "HostSDK.h"
+#include "devhost/image.h"
+
+namespace devhost {
+
+enum class HostApp { AfterEffects, Premiere };
+
+// Parameter values as the user set them (popups 1-based, as the host stores them).
+struct EffectParams {
+  double scale = 1.0;
+  int interpolation = 1;  // 1 Nearest, 2 Linear, 3 Nearest AA
+  double edge_blur = 1.0;
+  bool gpu = false;
+  int pixel_shape = 1;    // 1 Point, 2 Square, 3 Circle
+};
+
+// A notice raised through Premiere Pro's error suite.
+struct Notice {
+  A_u_long event_type;
+  std::u16string title;
+  std::u16string text;
+};
+
+// A host-owned pixel buffer in one host pixel format; rows may be padded.
+class World {
+ public:
+  World(int width, int height, A_long format, int row_padding_bytes = 0);
+  World(const World&) = delete;
+  World& operator=(const World&) = delete;
+
+  PF_EffectWorld* Get() { return &world_; }
+  const PF_EffectWorld* Get() const { return &world_; }
+  A_long Format() const { return format_; }
+  int PixelSize() const { return pixel_size_; }
+
+  // Copies to and from RGBA images of the matching depth, reordering channels.
+  void FromImage(const Image& image);
+  Image ToImage() const;
+  // Fills a rectangle with an 8-bit colour converted to the world's format (null: all zero).
+  void Fill(const PF_Pixel* color, const PF_Rect& rect);
+
+ private:
+  PF_EffectWorld world_{};
+  A_long format_;
+  int pixel_size_;
+  std::vector<uint8_t> storage_;
+};
+
+// Depth and channel order of a host pixel format; false for a format devhost does not know.
+bool DescribeFormat(A_long format, Depth* depth, bool* alpha_first);
+
+struct PreRenderResult {
+  PF_Err err = PF_Err_NONE;
+  PF_PreRenderOutput output{};
+  PF_CheckoutResult input_checkout{};
+};
+
+struct RenderResult {
+  PF_Err err = PF_Err_NONE;
+  Image image;                 // the output world (empty when no world was made)
+  PF_Rect output_rect{};       // where the output lies in layer pixels (AE) or the frame origin
+  std::optional<PreRenderResult> pre_render;
+};
+
+class Host {
+ public:
+  Host(PF_EffectMainFunc entry, HostApp app);
+  ~Host();
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  // ---- What the host presents to the effect ----
+  EffectParams params;
+  double anchor_x = -1, anchor_y = -1;  // layer anchor in full-resolution pixels; <0: centre
+  PF_RationalScale downsample_x{1, 1}, downsample_y{1, 1};
+  PF_Field field = PF_Field_FRAME;
+  A_long source_origin_x = 0, source_origin_y = 0;  // pre_effect_source_origin (Premiere Pro)
+  A_long output_origin_x = 0, output_origin_y = 0;
+  A_long max_world_pixels = 30000L * 30000L;  // larger worlds are refused like a real host
+  int row_padding_bytes = 0;                  // extra bytes per row of every world made
+
+  // Stores a global data record ({plugin_id, compat_state}) in a host handle, as global set-up
+  // would; without it the effect sees no global data.
+  void SetGlobalData(int32_t plugin_id, uint32_t compat_state);
+
+  // ---- Failure injection ----
+  void RefuseSuite(const std::string& name) { refused_suites_.insert({name, true}); }
+  // Makes the named callback (e.g. "checkout_param", "fill", "get_pixel_data8",
+  // "AEGP_GetLayerStreamValue") answer code without doing anything.
+  void FailCallback(const std::string& name, PF_Err code) { failing_[name] = code; }
+
+  // ---- Driving the effect ----
+  // Sends one command through the entry point with this host's records.
+  PF_Err Send(PF_Cmd cmd, PF_ParamDef* params[], PF_LayerDef* output, void* extra);
+
+  // After Effects: SMART_PRE_RENDER for a layer made from the image.
+  PreRenderResult SmartPreRender(const Image& layer);
+  // After Effects: SMART_PRE_RENDER, then SMART_RENDER into a world of the announced size.
+  // with_pre_render_data false hands the render no pre-render record.
+  RenderResult RenderSmart(const Image& layer, bool with_pre_render_data = true);
+  // Premiere Pro: FRAME_SETUP, then RENDER into a world of the size it set. 8-bit and float.
+  RenderResult RenderLegacy(const Image& layer);
+
+  // ---- What the effect did ----
+  PF_OutData out_data{};
+  std::vector<Notice> notices;
+  // Suites acquired and not released, by name (should be empty between commands).
+  std::map<std::string, int> SuitesHeld() const;
+  int params_checked_out = 0;   // checkouts without a check-in
+  int layers_checked_out = 0;   // smart-render input checkouts without a check-in
+  std::vector<std::string> calls;  // every callback the effect made, in order
+
+  // ---- Internals reached from the C callbacks ----
+  struct Impl;
+  Impl& impl() { return *impl_; }
+  PF_Err Injected(const char* callback);
+  bool Refused(const std::string& suite) const { return refused_suites_.count(suite) != 0; }
+  static Host* Current();
+
+ private:
+  PF_EffectMainFunc entry_;
+  HostApp app_;
+  std::map<std::string, bool> refused_suites_;
+  std::map<std::string, PF_Err> failing_;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace devhost
