@@ -8,7 +8,14 @@
 #include "foundation/utf8_string.h"
 
 /// Ordered from most to least verbose; Desactivated as a threshold disables every level.
-enum class LogLevel : std::int32_t { Trace = 0, Debug = 1, Info = 2, Warn = 3, Err = 4, Desactivated = 5 };
+enum class LogLevel : std::int32_t {
+  Trace = 0,
+  Debug = 1,
+  Info = 2,
+  Warn = 3,
+  Err = 4,
+  Desactivated = 5,
+};
 
 /// The name written into log lines: "TRACE", "DEBUG", "INFO", "WARN", "ERR", "DESACTIVATED";
 /// empty for a value outside the table.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../foundation/utf8_printers.h"
+
 #include <string>
 
 namespace {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "test_module.h"
+#include "utf8_printers.h"
 
 namespace {
 

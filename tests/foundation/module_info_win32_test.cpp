@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "utf8_printers.h"
+
 #include <filesystem>
 #include <string>
 
@@ -80,7 +82,8 @@ TEST(CaseMappingWin32, FallsBackWhenTheSystemHasNoIcu) {
   const bool systemIcu = LoadIcuToLower(L"icu.dll", true) != nullptr;
   EXPECT_STREQ(LowerCaseSource(), systemIcu ? "icu" : "system");
   // Either way, non-ASCII letters map one to one.
-  EXPECT_EQ(Lower("\xC3\x89\xC3\x85\xCE\xA3\xD0\xAF"), mlUtf8String("\xC3\xA9\xC3\xA5\xCF\x83\xD1\x8F"));
+  EXPECT_EQ(Lower("\xC3\x89\xC3\x85\xCE\xA3\xD0\xAF"),
+            mlUtf8String("\xC3\xA9\xC3\xA5\xCF\x83\xD1\x8F"));
 }
 
 TEST(CaseMappingWin32, TakesUToLowerFromALoadedLibrary) {

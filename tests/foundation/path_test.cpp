@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "utf8_printers.h"
+
 #include <string>
 
 namespace {
