@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "utf8_printers.h"
+
 #include <string>
 
 namespace {

@@ -1,0 +1,3 @@
+#include "foundation/path.h"
+
+mlUtf8Char mlPath::NativeSeparator() { return '\\'; }

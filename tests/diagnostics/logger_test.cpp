@@ -1,0 +1,227 @@
+#include "diagnostics/logger.h"
+
+#include <gtest/gtest.h>
+
+#include "../foundation/utf8_printers.h"
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The seven '|'-separated columns of a written line.
+struct Columns {
+  std::vector<std::string> fields;
+
+  explicit Columns(const std::string& line) {
+    std::size_t start = 0;
+    for (int i = 0; i < 6; ++i) {
+      const std::size_t bar = line.find('|', start);
+      if (bar == std::string::npos) return;
+      fields.push_back(line.substr(start, bar - start));
+      start = bar + 1;
+    }
+    fields.push_back(line.substr(start));
+  }
+
+  // The live thread and processor numbers vary; their columns keep their minimum widths.
+  bool WellFormed() const {
+    return fields.size() == 7 && fields[2].size() >= 5 && fields[3].size() >= 3 &&
+           fields[3][0] == '~';
+  }
+
+  const std::string& Elapsed() const { return fields[0]; }
+  const std::string& Level() const { return fields[1]; }
+  const std::string& File() const { return fields[4]; }
+  const std::string& Function() const { return fields[5]; }
+  const std::string& Message() const { return fields[6]; }
+};
+
+TEST(Logger, StartsSwitchedOff) {
+  const LoggerSettings settings = TheLogger().Settings();
+  EXPECT_EQ(settings.threshold, LogLevel::Desactivated);
+  EXPECT_FALSE(settings.fileOutput);
+  EXPECT_FALSE(settings.debuggerOutput);
+  EXPECT_FALSE(settings.fileSuspended);
+  EXPECT_FALSE(settings.unsynchronized);
+  EXPECT_TRUE(settings.filePath.Empty());
+  EXPECT_EQ(settings.startTime, 0);
+  for (int level = 0; level < 5; ++level) {
+    EXPECT_FALSE(TheLogger().IsEnabled(static_cast<LogLevel>(level))) << level;
+  }
+}
+
+TEST(Logger, LevelNamesAndThreshold) {
+  const char* names[] = {"TRACE", "DEBUG", "INFO", "WARN", "ERR", "DESACTIVATED"};
+  for (int level = 0; level < 6; ++level) {
+    EXPECT_EQ(LogLevelName(static_cast<LogLevel>(level)), mlUtf8String(names[level]));
+  }
+  EXPECT_TRUE(LogLevelName(static_cast<LogLevel>(6)).Empty());
+
+  Logger logger;
+  LoggerSettings settings;
+  settings.threshold = LogLevel::Warn;
+  logger.Configure(settings);
+  EXPECT_FALSE(logger.IsEnabled(LogLevel::Info));
+  EXPECT_TRUE(logger.IsEnabled(LogLevel::Warn));
+  EXPECT_TRUE(logger.IsEnabled(LogLevel::Err));
+}
+
+TEST(LogLine, ColumnLayout) {
+  EXPECT_EQ(FormatLogLine(1234, LogLevel::Err, 4321, 7, "C:\\dev\\Source\\Popup\\PopupClient.cpp",
+                          "ParseStdOutResult", "Json StdOut Impossible to parse : {x")
+                .Bytes(),
+            "1234|ERR|4321 |~7 |PopupClient    | ParseStdOutResult|"
+            "Json StdOut Impossible to parse : {x\n");
+  // A six-digit thread and a two-digit processor widen nothing but their own columns.
+  EXPECT_EQ(FormatLogLine(0, LogLevel::Trace, 123456, 12, "a.cpp", "F", "m").Bytes(),
+            "0|TRACE|123456|~12|a              | F|m\n");
+  EXPECT_EQ(FormatLogLine(-5, LogLevel::Info, 1, 100, "a", "", "").Bytes(),
+            "-5|INFO|1    |~100|a              | |\n");
+}
+
+TEST(LogLine, FileColumnIsTheBaseNameIn15CodePoints) {
+  EXPECT_EQ(LogFileColumn("PopupClient.cpp"), mlUtf8String("PopupClient    "));
+  EXPECT_EQ(LogFileColumn("archive.tar.gz"), mlUtf8String("archive.tar    "));
+  EXPECT_EQ(LogFileColumn("C:\\x.y\\Makefile"), mlUtf8String("Makefile       "));
+  EXPECT_EQ(LogFileColumn("/src/no_extension_here"), mlUtf8String("no_extension_he"));
+  EXPECT_EQ(LogFileColumn("D:\\fifteen_chars_x.cpp"), mlUtf8String("fifteen_chars_x"));
+  EXPECT_EQ(LogFileColumn("D:\\sixteen_chars_xy.cpp"), mlUtf8String("sixteen_chars_x"));
+  // Code points, not bytes: é and € count one each.
+  EXPECT_EQ(LogFileColumn("\xC3\xA9t\xC3\xA9.cpp"), mlUtf8String("\xC3\xA9t\xC3\xA9            "));
+  EXPECT_EQ(LogFileColumn(mlUtf8String::Repeat(mlUtf8Char(mlUtf8String("\xE2\x82\xAC")), 20)),
+            mlUtf8String::Repeat(mlUtf8Char(mlUtf8String("\xE2\x82\xAC")), 15));
+}
+
+class LogFile : public ::testing::Test {
+protected:
+  void SetUp() override {
+    // Apart from the other builds' runs of the same test, which may share the folder.
+    std::ostringstream name;
+    name << "tessgrain-log-" << std::random_device{}() << '-'
+         << ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    folder_ = fs::temp_directory_path() / name.str();
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    path_ = folder_ / "tessgrain.log";
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+
+  LoggerSettings FileSettings() const {
+    LoggerSettings settings;
+    const std::u8string utf8 = path_.u8string();
+    settings.filePath = mlUtf8String(std::string(utf8.begin(), utf8.end()));
+    settings.threshold = LogLevel::Trace;
+    settings.fileOutput = true;
+    settings.startTime = Logger::Now();
+    return settings;
+  }
+
+  std::vector<std::string> Lines() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  fs::path folder_;
+  fs::path path_;
+};
+
+TEST_F(LogFile, WritesNothingUnlessEnabled) {
+  Logger logger;
+  LoggerSettings settings = FileSettings();
+  settings.threshold = LogLevel::Desactivated;
+  logger.Configure(settings);
+  logger.Log("dropped", LogLevel::Err, __FILE__, "Test");
+
+  settings.threshold = LogLevel::Trace;
+  settings.fileSuspended = true;
+  logger.Configure(settings);
+  logger.Log("suspended", LogLevel::Err, __FILE__, "Test");
+  EXPECT_FALSE(fs::exists(path_));
+
+  settings.fileSuspended = false;
+  settings.fileOutput = false;
+  settings.debuggerOutput = true;
+  logger.Configure(settings);
+  logger.Log("debugger only", LogLevel::Err, __FILE__, "Test");
+  EXPECT_FALSE(fs::exists(path_));
+}
+
+TEST_F(LogFile, AppendsWholeLinesAndClosesTheFileBetweenThem) {
+  Logger logger;
+  logger.Configure(FileSettings());
+  logger.Log("first \xC3\xA9", LogLevel::Info, "C:\\src\\logger_test.cpp", "Fn");
+  ASSERT_EQ(Lines().size(), 1u);
+  const Columns first(Lines()[0]);
+  ASSERT_TRUE(first.WellFormed()) << Lines()[0];
+  EXPECT_EQ(first.Level(), "INFO");
+  EXPECT_EQ(first.File(), "logger_test    ");
+  EXPECT_EQ(first.Function(), " Fn");
+  EXPECT_EQ(first.Message(), "first \xC3\xA9");
+  const long long elapsed = std::stoll(first.Elapsed());
+  EXPECT_GE(elapsed, 0);
+  EXPECT_LT(elapsed, 60'000'000) << "microseconds since the start time";
+
+  // Not held open: the file can go away between lines and comes back with the next one.
+  fs::remove(path_);
+  logger.Log("second", LogLevel::Warn, "x.cpp", "Fn");
+  const std::vector<std::string> lines = Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("|WARN|"), std::string::npos);
+
+  // A file that cannot be opened loses the line and nothing else happens.
+  LoggerSettings unreachable = FileSettings();
+  unreachable.filePath = unreachable.filePath + "-missing-folder/x/y.log";
+  logger.Configure(unreachable);
+  EXPECT_NO_THROW(logger.Log("lost", LogLevel::Err, "x.cpp", "Fn"));
+}
+
+TEST_F(LogFile, LinesFromManyThreadsNeverInterleave) {
+  Logger logger;
+  logger.Configure(FileSettings());
+  constexpr int kThreads = 8;
+  constexpr int kLines = 150;
+  const std::string padding(400, '.');
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&logger, &padding, t] {
+      for (int i = 0; i < kLines; ++i) {
+        std::ostringstream message;
+        message << 't' << t << '-' << i << padding;
+        logger.Log(mlUtf8String(message.str()), LogLevel::Debug, __FILE__, "Worker");
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+
+  const std::vector<std::string> lines = Lines();
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLines));
+  std::set<std::string> seen;
+  for (const std::string& line : lines) {
+    const Columns columns(line);
+    ASSERT_TRUE(columns.WellFormed()) << line;
+    ASSERT_EQ(columns.Level(), "DEBUG");
+    ASSERT_EQ(columns.File(), "logger_test    ");
+    ASSERT_EQ(columns.Function(), " Worker");
+    const std::string& message = columns.Message();
+    ASSERT_GT(message.size(), padding.size());
+    ASSERT_EQ(message.substr(message.size() - padding.size()), padding) << line;
+    seen.insert(message.substr(0, message.size() - padding.size()));
+  }
+  EXPECT_EQ(seen.size(), static_cast<std::size_t>(kThreads * kLines));
+}
+
+}  // namespace
