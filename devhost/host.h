@@ -50,6 +50,8 @@ class World {
   Image ToImage() const;
   // Fills a rectangle with an 8-bit colour converted to the world's format (null: all zero).
   void Fill(const PF_Pixel* color, const PF_Rect& rect);
+  // Whether the padding bytes at the end of each row still hold what the host put there.
+  bool PaddingIntact() const;
 
  private:
   PF_EffectWorld world_{};
@@ -69,9 +71,11 @@ struct PreRenderResult {
 
 struct RenderResult {
   PF_Err err = PF_Err_NONE;
+  std::string host_error;      // why the host itself gave up (a world it cannot make), if it did
   Image image;                 // the output world (empty when no world was made)
   PF_Rect output_rect{};       // where the output lies in layer pixels (AE) or the frame origin
   std::optional<PreRenderResult> pre_render;
+  bool padding_intact = true;  // no world's row padding was written
 };
 
 class Host {
@@ -90,6 +94,8 @@ class Host {
   A_long output_origin_x = 0, output_origin_y = 0;
   A_long max_world_pixels = 30000L * 30000L;  // larger worlds are refused like a real host
   int row_padding_bytes = 0;                  // extra bytes per row of every world made
+  std::optional<PF_Pixel> output_prefill;     // colour of output worlds before the effect runs
+  A_long output_format_override = 0;          // output worlds in this format instead
 
   // Stores a global data record ({plugin_id, compat_state}) in a host handle, as global set-up
   // would; without it the effect sees no global data.
