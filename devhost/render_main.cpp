@@ -260,6 +260,13 @@ void PrintGeometry(devhost::Host& host, const devhost::Image& layer) {
   if (r.err != PF_Err_NONE || out.pre_render_data == nullptr) {
     Fail("pre-render failed: " + ErrorName(r.err) + " (code " + std::to_string(r.err) + ")");
   }
+  // A real host frees the record after the render; this run ends at the pre-render.
+  struct Release {
+    const PF_PreRenderOutput& out;
+    ~Release() {
+      if (out.delete_pre_render_data_func) out.delete_pre_render_data_func(out.pre_render_data);
+    }
+  } release{out};
   const ScaleParams& p = static_cast<const ScaleInfo*>(out.pre_render_data)->params;
   std::printf(
       "{\"result_rect\":[%d,%d,%d,%d],\"max_result_rect\":[%d,%d,%d,%d],"
@@ -319,6 +326,7 @@ int Run(int argc, char** argv) {
 
   devhost::RenderResult r = premiere ? host.RenderLegacy(layer) : host.RenderSmart(layer);
   ReportHostMessages(host);
+  if (!r.host_error.empty()) Fail("render failed: " + r.host_error);
   if (r.err != PF_Err_NONE || r.image.bytes.empty()) {
     Fail("render failed: " + ErrorName(r.err) + " (code " + std::to_string(r.err) + ")");
   }

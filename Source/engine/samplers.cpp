@@ -113,7 +113,7 @@ struct Axis {
 bool MakeAxis(float f, uint32_t size, float coeff, Axis& a) {
   // Written as a negated range test so that a NaN position counts as outside too.
   if (!(f >= -1.0f && f < static_cast<float>(size))) return false;
-  const int32_t i1 = static_cast<int32_t>(std::floorf(f));
+  const int32_t i1 = static_cast<int32_t>(std::floor(f));
   const int32_t i2 = i1 + 1;
   const float t = f - static_cast<float>(i1);
   float b1 = 1.0f - t;
