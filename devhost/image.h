@@ -1,6 +1,7 @@
 // Images as devhost hands them to and takes them from the plug-in: RGBA, interleaved, in the
 // host's own value ranges (8-bit 0..255, 16-bit 0..32768, float as it is).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
