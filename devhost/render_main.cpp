@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <new>
@@ -244,12 +245,23 @@ std::string Utf8(const std::u16string& text) {
   return out;
 }
 
+// Each report stays on one line of stderr.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
+}
+
 void ReportHostMessages(const devhost::Host& host) {
   for (const devhost::Notice& n : host.notices) {
-    std::fprintf(stderr, "tessgrain-render: notice: %s: %s\n", Utf8(n.title).c_str(), Utf8(n.text).c_str());
+    std::fprintf(stderr, "tessgrain-render: notice: %s: %s\n", OneLine(Utf8(n.title)).c_str(),
+                 OneLine(Utf8(n.text)).c_str());
   }
-  if ((host.out_data.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) && host.out_data.return_msg[0]) {
-    std::fprintf(stderr, "tessgrain-render: effect message: %.256s\n", host.out_data.return_msg);
+  const PF_OutData& out = host.out_data;
+  if ((out.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) && out.return_msg[0]) {
+    const std::string msg(out.return_msg, strnlen(out.return_msg, sizeof(out.return_msg)));
+    std::fprintf(stderr, "tessgrain-render: effect message: %s\n", OneLine(msg).c_str());
   }
 }
 
