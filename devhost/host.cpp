@@ -54,6 +54,8 @@ bool DescribeFormat(A_long format, Depth* depth, bool* alpha_first) {
 
 World::World(int width, int height, A_long format, int row_padding_bytes)
     : format_(format), pixel_size_(FormatPixelSize(format)) {
+  // Hosts pad rows by whole pixels: the effect counts pitches in pixels.
+  row_padding_bytes = (row_padding_bytes + pixel_size_ - 1) / pixel_size_ * pixel_size_;
   const int rowbytes = width * pixel_size_ + row_padding_bytes;
   storage_.assign(static_cast<size_t>(rowbytes) * height, 0);
   for (int y = 0; y < height; ++y) {
