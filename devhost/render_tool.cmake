@@ -5,7 +5,7 @@ if(NOT CMAKE_CROSSCOMPILING)
   # tools are installed too.
   find_package(PkgConfig QUIET)
   if(PkgConfig_FOUND)
-    pkg_check_modules(OpenImageIO QUIET IMPORTED_TARGET OpenImageIO)
+    pkg_check_modules(OpenImageIO QUIET IMPORTED_TARGET GLOBAL OpenImageIO)
   endif()
   if(OpenImageIO_FOUND)
     add_executable(tessgrain-render render_main.cpp image_io.cpp)
