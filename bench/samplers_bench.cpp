@@ -86,7 +86,7 @@ void RunCase(benchmark::State& state, PixelLayout layout, ScalingType type, int 
     benchmark::ClobberMemory();
   }
   // Output megapixels per second.
-  state.counters["MP/s"] =
+  state.counters["MP"] =
       benchmark::Counter(kWidth * kHeight / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
