@@ -561,22 +561,22 @@ PreRenderResult Host::SmartPreRender(const Image& layer_full) {
 }
 
 RenderResult Host::RenderSmart(const Image& layer_full, bool with_pre_render_data) {
-  Impl& m = *impl_;
   RenderResult result;
   result.pre_render = SmartPreRender(layer_full);
-  PF_PreRenderOutput& pre = result.pre_render->output;
-  // The host owns the pre-render record from here and frees it when the frame is done.
-  struct Release {
-    PF_PreRenderOutput& pre;
-    ~Release() {
-      if (pre.pre_render_data && pre.delete_pre_render_data_func) {
-        pre.delete_pre_render_data_func(pre.pre_render_data);
-      }
-    }
-  } release{pre};
   result.err = result.pre_render->err;
-  if (result.err != PF_Err_NONE) return result;
+  if (result.err == PF_Err_NONE) RenderPrepared(layer_full, with_pre_render_data, result);
+  // The host owns the pre-render record and frees it once the frame is done.
+  PF_PreRenderOutput& pre = result.pre_render->output;
+  if (pre.pre_render_data != nullptr && pre.delete_pre_render_data_func != nullptr) {
+    pre.delete_pre_render_data_func(pre.pre_render_data);
+  }
+  pre.pre_render_data = nullptr;
+  return result;
+}
 
+void Host::RenderPrepared(const Image& layer_full, bool with_pre_render_data, RenderResult& result) {
+  Impl& m = *impl_;
+  const PF_PreRenderOutput& pre = result.pre_render->output;
   const Image layer = Downsample(layer_full, downsample_x.num, downsample_x.den, downsample_y.num,
                                  downsample_y.den);
   result.output_rect = pre.result_rect;
@@ -584,9 +584,9 @@ RenderResult Host::RenderSmart(const Image& layer_full, bool with_pre_render_dat
   const int64_t h = static_cast<int64_t>(pre.result_rect.bottom) - pre.result_rect.top;
   if (w <= 0 || h <= 0 || w * h > max_world_pixels) {
     result.err = PF_Err_OUT_OF_MEMORY;
-    result.host_error = "the output of " + std::to_string(w) + " x " + std::to_string(h) +
-                        " pixels is larger than the host can allocate";
-    return result;
+    result.host_error = "the host cannot allocate an output of " + std::to_string(w) + " x " +
+                        std::to_string(h) + " pixels";
+    return;
   }
   const A_long format = SmartFormat(layer.depth);
   World input(layer.width, layer.height, format, row_padding_bytes);
@@ -608,7 +608,6 @@ RenderResult Host::RenderSmart(const Image& layer_full, bool with_pre_render_dat
   result.padding_intact = input.PaddingIntact() && output.PaddingIntact();
   m.input = m.output = nullptr;
   m.worlds.clear();
-  return result;
 }
 
 RenderResult Host::RenderLegacy(const Image& layer_full) {
@@ -652,8 +651,8 @@ RenderResult Host::RenderLegacy(const Image& layer_full) {
                         out_data.origin.v + out_data.height};
   if (w <= 0 || h <= 0 || w * h > max_world_pixels) {
     result.err = PF_Err_OUT_OF_MEMORY;
-    result.host_error = "the output of " + std::to_string(w) + " x " + std::to_string(h) +
-                        " pixels is larger than the host can allocate";
+    result.host_error = "the host cannot allocate an output of " + std::to_string(w) + " x " +
+                        std::to_string(h) + " pixels";
     return result;
   }
   World output(static_cast<int>(w), static_cast<int>(h),

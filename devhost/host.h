@@ -74,7 +74,7 @@ struct RenderResult {
   std::string host_error;      // why the host itself gave up (a world it cannot make), if it did
   Image image;                 // the output world (empty when no world was made)
   PF_Rect output_rect{};       // where the output lies in layer pixels (AE) or the frame origin
-  std::optional<PreRenderResult> pre_render;
+  std::optional<PreRenderResult> pre_render;  // its record already freed
   bool padding_intact = true;  // no world's row padding was written
 };
 
@@ -136,6 +136,9 @@ class Host {
   static Host* Current();
 
  private:
+  // SMART_RENDER once pre-render has succeeded.
+  void RenderPrepared(const Image& layer_full, bool with_pre_render_data, RenderResult& result);
+
   PF_EffectMainFunc entry_;
   HostApp app_;
   std::map<std::string, bool> refused_suites_;
