@@ -325,7 +325,7 @@ A_Err AEGP_GetLayerStreamValue(AEGP_LayerH layer, AEGP_LayerStream stream, AEGP_
       stream != AEGP_LayerStream_ANCHORPOINT) {
     return A_Err_PARAMETER;
   }
-  value->three_d = {H().anchor_x, H().anchor_y, 0.0};
+  value->three_d = {H().anchor_x.value_or(0.0), H().anchor_y.value_or(0.0), 0.0};
   if (type) *type = AEGP_StreamType_ThreeD_SPATIAL;
   return A_Err_NONE;
 }
@@ -545,10 +545,8 @@ PreRenderResult Host::SmartPreRender(const Image& layer_full) {
   m.in_data.width = layer.width;
   m.in_data.height = layer.height;
   m.in_data.extent_hint = m.layer_bounds;
-  if (anchor_x < 0 || anchor_y < 0) {
-    anchor_x = layer_full.width / 2.0;
-    anchor_y = layer_full.height / 2.0;
-  }
+  if (!anchor_x) anchor_x = layer_full.width / 2.0;
+  if (!anchor_y) anchor_y = layer_full.height / 2.0;
 
   PF_PreRenderInput input{};
   input.output_request.rect = m.layer_bounds;

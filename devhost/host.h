@@ -87,7 +87,8 @@ class Host {
 
   // ---- What the host presents to the effect ----
   EffectParams params;
-  double anchor_x = -1, anchor_y = -1;  // layer anchor in full-resolution pixels; <0: centre
+  // Layer anchor in full-resolution pixels; unset: the layer's centre.
+  std::optional<double> anchor_x, anchor_y;
   PF_RationalScale downsample_x{1, 1}, downsample_y{1, 1};
   PF_Field field = PF_Field_FRAME;
   A_long source_origin_x = 0, source_origin_y = 0;  // pre_effect_source_origin (Premiere Pro)

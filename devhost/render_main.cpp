@@ -33,7 +33,7 @@ RGBA. Without INPUT it renders the bundled sample x8 with Nearest AA into out/.
   --interp MODE        nearest | linear | nearest-aa (default nearest; nearest-aa for the sample)
   --edge-blur F        edge blur of nearest-aa, 0 to 64 (default 1)
   --shape SHAPE        point | square | circle (default point for ae, square for premiere)
-  --anchor X,Y         layer anchor point in full-resolution pixels, not negative
+  --anchor X,Y         layer anchor point in full-resolution pixels
                        (default: the layer's centre)
   --downsample N/D     render at a reduced resolution, e.g. 1/2 (default 1/1)
   --host HOST          ae (smart render) | premiere (frame set-up and render) (default ae)
@@ -159,8 +159,6 @@ Options ParseArguments(int argc, char** argv) {
     } else if (name == "--anchor") {
       const auto [x, y] = SplitPair(name, value(), ',', "X,Y");
       o.anchor = {ParseNumber(name, x), ParseNumber(name, y)};
-      // devhost reads a negative anchor as "the layer's centre".
-      if (o.anchor->first < 0 || o.anchor->second < 0) Fail("--anchor takes no negative coordinates");
     } else if (name == "--downsample") {
       const auto [n, d] = SplitPair(name, value(), '/', "N/D, e.g. 1/2");
       const long num = ParseInteger(name, n);
