@@ -72,11 +72,9 @@ PF_Err LegacySetup(PF_InData* in_data, PF_EffectWorld* input, PF_EffectWorld* ou
   p.anchor_x = 0.0f;
   p.anchor_y = 0.0f;
   const char* src = static_cast<const char*>(input->data) +
-                    (static_cast<int64_t>(static_cast<int32_t>(static_cast<uint32_t>(p.src_pitch) *
-                                                               static_cast<uint32_t>(oy))) + ox) * size;
+                    (static_cast<int64_t>(RowOffset(oy, p.src_pitch)) + ox) * size;
   char* dst = static_cast<char*>(output->data) +
-              (static_cast<int64_t>(static_cast<int32_t>(static_cast<uint32_t>(p.dst_pitch) *
-                                                         static_cast<uint32_t>(oy))) + ox) * size;
+              (static_cast<int64_t>(RowOffset(oy, p.dst_pitch)) + ox) * size;
   RunSampler(layout, src, dst, p);
   return err;
 }

@@ -38,15 +38,9 @@ using BGRAF = Layout<float, 3>;
 
 static_assert(sizeof(ARGB8::Pixel) == 4 && sizeof(ARGB16::Pixel) == 8 && sizeof(ARGBF::Pixel) == 16);
 
-// Source row r starts r * pitch pixels after the base, the product formed in 32-bit signed
-// arithmetic as the hosts' pitches are.
-template <class P>
-const P* Row(const P* base, int32_t r, int32_t pitch) {
-  return base + static_cast<int32_t>(static_cast<uint32_t>(r) * static_cast<uint32_t>(pitch));
-}
 template <class P>
 P* Row(P* base, int32_t r, int32_t pitch) {
-  return base + static_cast<int32_t>(static_cast<uint32_t>(r) * static_cast<uint32_t>(pitch));
+  return base + RowOffset(r, pitch);
 }
 
 // Maps destination column or row v to a source position in which integers fall on source pixel

@@ -14,6 +14,12 @@ enum class PixelLayout {
 // Bytes per pixel of a layout.
 int PixelSize(PixelLayout layout);
 
+// Pixels from a buffer's first pixel to the start of row `row`: row * pitch formed in 32-bit
+// signed arithmetic, as the hosts' pitches are.
+inline int32_t RowOffset(int32_t row, int32_t pitch) {
+  return static_cast<int32_t>(static_cast<uint32_t>(row) * static_cast<uint32_t>(pitch));
+}
+
 // Nearest neighbour: every destination pixel is a verbatim copy of one source pixel, or empty.
 // Rows [row_begin, row_end) of the destination are written, so callers may split the work.
 void SampleNearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
