@@ -1,5 +1,5 @@
 // The process-wide levelled line logger. It starts with every sink off and the threshold at
-// Desactivated, so it writes nothing until a developer configures it.
+// DESACTIVATED, so it writes nothing until a developer configures it.
 #pragma once
 
 #include <cstdint>
@@ -7,14 +7,14 @@
 
 #include "foundation/utf8_string.h"
 
-/// Ordered from most to least verbose; Desactivated as a threshold disables every level.
+/// Ordered from most to least verbose; DESACTIVATED as a threshold disables every level.
 enum class LogLevel : std::int32_t {
-  Trace = 0,
-  Debug = 1,
-  Info = 2,
-  Warn = 3,
-  Err = 4,
-  Desactivated = 5,
+  TRACE = 0,
+  DEBUG = 1,
+  INFO = 2,
+  WARN = 3,
+  ERR = 4,
+  DESACTIVATED = 5,  // a threshold that disables every level
 };
 
 /// The name written into log lines: "TRACE", "DEBUG", "INFO", "WARN", "ERR", "DESACTIVATED";
@@ -25,7 +25,7 @@ const mlUtf8String& LogLevelName(LogLevel level);
 struct LoggerSettings {
   mlUtf8String filePath;            // the log file, UTF-8
   bool unsynchronized = false;      // file writes without the mutex
-  LogLevel threshold = LogLevel::Desactivated;
+  LogLevel threshold = LogLevel::DESACTIVATED;
   bool fileOutput = false;
   bool fileSuspended = false;       // skips the file sink even with fileOutput
   bool debuggerOutput = false;      // the debugger output stream (Windows only)
@@ -60,7 +60,7 @@ private:
   mlUtf8String filePath_;
   bool unsynchronized_ = false;
   std::mutex mutex_;
-  LogLevel threshold_ = LogLevel::Desactivated;
+  LogLevel threshold_ = LogLevel::DESACTIVATED;
   bool fileOutput_ = false;
   bool fileSuspended_ = false;
   bool debuggerOutput_ = false;

@@ -55,11 +55,11 @@ TEST_F(DebugMonitor, DebugMessageReachesTheDebuggerStream) {
 TEST_F(DebugMonitor, LoggerDebuggerSinkSendsTheWholeLine) {
   Logger logger;
   LoggerSettings settings;
-  settings.threshold = LogLevel::Trace;
+  settings.threshold = LogLevel::TRACE;
   settings.debuggerOutput = true;
   logger.Configure(settings);
   const std::string text =
-      Capture([&logger] { logger.Log("hello", LogLevel::Warn, "C:\\src\\Unit.cpp", "Fn"); });
+      Capture([&logger] { logger.Log("hello", LogLevel::WARN, "C:\\src\\Unit.cpp", "Fn"); });
   if (text == "<nothing>") GTEST_SKIP() << "this system has no DBWIN monitor protocol";
   const std::string tail = "|Unit           | Fn|hello\n";
   ASSERT_GE(text.size(), tail.size());
@@ -68,7 +68,7 @@ TEST_F(DebugMonitor, LoggerDebuggerSinkSendsTheWholeLine) {
 
   // With the default settings nothing is sent.
   Logger quiet;
-  EXPECT_EQ(Capture([&quiet] { quiet.Log("x", LogLevel::Err, "a.cpp", "Fn"); }, 200), "<nothing>");
+  EXPECT_EQ(Capture([&quiet] { quiet.Log("x", LogLevel::ERR, "a.cpp", "Fn"); }, 200), "<nothing>");
 }
 
 }  // namespace

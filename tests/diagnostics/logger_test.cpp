@@ -47,7 +47,7 @@ struct Columns {
 
 TEST(Logger, StartsSwitchedOff) {
   const LoggerSettings settings = TheLogger().Settings();
-  EXPECT_EQ(settings.threshold, LogLevel::Desactivated);
+  EXPECT_EQ(settings.threshold, LogLevel::DESACTIVATED);
   EXPECT_FALSE(settings.fileOutput);
   EXPECT_FALSE(settings.debuggerOutput);
   EXPECT_FALSE(settings.fileSuspended);
@@ -68,23 +68,23 @@ TEST(Logger, LevelNamesAndThreshold) {
 
   Logger logger;
   LoggerSettings settings;
-  settings.threshold = LogLevel::Warn;
+  settings.threshold = LogLevel::WARN;
   logger.Configure(settings);
-  EXPECT_FALSE(logger.IsEnabled(LogLevel::Info));
-  EXPECT_TRUE(logger.IsEnabled(LogLevel::Warn));
-  EXPECT_TRUE(logger.IsEnabled(LogLevel::Err));
+  EXPECT_FALSE(logger.IsEnabled(LogLevel::INFO));
+  EXPECT_TRUE(logger.IsEnabled(LogLevel::WARN));
+  EXPECT_TRUE(logger.IsEnabled(LogLevel::ERR));
 }
 
 TEST(LogLine, ColumnLayout) {
-  EXPECT_EQ(FormatLogLine(1234, LogLevel::Err, 4321, 7, "C:\\dev\\Source\\Popup\\PopupClient.cpp",
+  EXPECT_EQ(FormatLogLine(1234, LogLevel::ERR, 4321, 7, "C:\\dev\\Source\\Popup\\PopupClient.cpp",
                           "ParseStdOutResult", "Json StdOut Impossible to parse : {x")
                 .Bytes(),
             "1234|ERR|4321 |~7 |PopupClient    | ParseStdOutResult|"
             "Json StdOut Impossible to parse : {x\n");
   // A six-digit thread and a two-digit processor widen nothing but their own columns.
-  EXPECT_EQ(FormatLogLine(0, LogLevel::Trace, 123456, 12, "a.cpp", "F", "m").Bytes(),
+  EXPECT_EQ(FormatLogLine(0, LogLevel::TRACE, 123456, 12, "a.cpp", "F", "m").Bytes(),
             "0|TRACE|123456|~12|a              | F|m\n");
-  EXPECT_EQ(FormatLogLine(-5, LogLevel::Info, 1, 100, "a", "", "").Bytes(),
+  EXPECT_EQ(FormatLogLine(-5, LogLevel::INFO, 1, 100, "a", "", "").Bytes(),
             "-5|INFO|1    |~100|a              | |\n");
 }
 
@@ -122,7 +122,7 @@ protected:
     LoggerSettings settings;
     const std::u8string utf8 = path_.u8string();
     settings.filePath = mlUtf8String(std::string(utf8.begin(), utf8.end()));
-    settings.threshold = LogLevel::Trace;
+    settings.threshold = LogLevel::TRACE;
     settings.fileOutput = true;
     settings.startTime = Logger::Now();
     return settings;
@@ -142,28 +142,28 @@ protected:
 TEST_F(LogFile, WritesNothingUnlessEnabled) {
   Logger logger;
   LoggerSettings settings = FileSettings();
-  settings.threshold = LogLevel::Desactivated;
+  settings.threshold = LogLevel::DESACTIVATED;
   logger.Configure(settings);
-  logger.Log("dropped", LogLevel::Err, __FILE__, "Test");
+  logger.Log("dropped", LogLevel::ERR, __FILE__, "Test");
 
-  settings.threshold = LogLevel::Trace;
+  settings.threshold = LogLevel::TRACE;
   settings.fileSuspended = true;
   logger.Configure(settings);
-  logger.Log("suspended", LogLevel::Err, __FILE__, "Test");
+  logger.Log("suspended", LogLevel::ERR, __FILE__, "Test");
   EXPECT_FALSE(fs::exists(path_));
 
   settings.fileSuspended = false;
   settings.fileOutput = false;
   settings.debuggerOutput = true;
   logger.Configure(settings);
-  logger.Log("debugger only", LogLevel::Err, __FILE__, "Test");
+  logger.Log("debugger only", LogLevel::ERR, __FILE__, "Test");
   EXPECT_FALSE(fs::exists(path_));
 }
 
 TEST_F(LogFile, AppendsWholeLinesAndClosesTheFileBetweenThem) {
   Logger logger;
   logger.Configure(FileSettings());
-  logger.Log("first \xC3\xA9", LogLevel::Info, "C:\\src\\logger_test.cpp", "Fn");
+  logger.Log("first \xC3\xA9", LogLevel::INFO, "C:\\src\\logger_test.cpp", "Fn");
   ASSERT_EQ(Lines().size(), 1u);
   const Columns first(Lines()[0]);
   ASSERT_TRUE(first.WellFormed()) << Lines()[0];
@@ -177,7 +177,7 @@ TEST_F(LogFile, AppendsWholeLinesAndClosesTheFileBetweenThem) {
 
   // Not held open: the file can go away between lines and comes back with the next one.
   fs::remove(path_);
-  logger.Log("second", LogLevel::Warn, "x.cpp", "Fn");
+  logger.Log("second", LogLevel::WARN, "x.cpp", "Fn");
   const std::vector<std::string> lines = Lines();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NE(lines[0].find("|WARN|"), std::string::npos);
@@ -186,7 +186,7 @@ TEST_F(LogFile, AppendsWholeLinesAndClosesTheFileBetweenThem) {
   LoggerSettings unreachable = FileSettings();
   unreachable.filePath = unreachable.filePath + "-missing-folder/x/y.log";
   logger.Configure(unreachable);
-  EXPECT_NO_THROW(logger.Log("lost", LogLevel::Err, "x.cpp", "Fn"));
+  EXPECT_NO_THROW(logger.Log("lost", LogLevel::ERR, "x.cpp", "Fn"));
 }
 
 TEST_F(LogFile, LinesFromManyThreadsNeverInterleave) {
@@ -201,7 +201,7 @@ TEST_F(LogFile, LinesFromManyThreadsNeverInterleave) {
       for (int i = 0; i < kLines; ++i) {
         std::ostringstream message;
         message << 't' << t << '-' << i << padding;
-        logger.Log(mlUtf8String(message.str()), LogLevel::Debug, __FILE__, "Worker");
+        logger.Log(mlUtf8String(message.str()), LogLevel::DEBUG, __FILE__, "Worker");
       }
     });
   }
