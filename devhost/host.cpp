@@ -537,10 +537,17 @@ A_long SmartFormat(Depth depth) {
 
 }  // namespace
 
+Image Host::DownsampledLayer(const Image& layer_full) const {
+  return Downsample(layer_full, downsample_x.num, downsample_x.den, downsample_y.num,
+                    downsample_y.den);
+}
+
 PreRenderResult Host::SmartPreRender(const Image& layer_full) {
+  return PreRender(layer_full, DownsampledLayer(layer_full));
+}
+
+PreRenderResult Host::PreRender(const Image& layer_full, const Image& layer) {
   Impl& m = *impl_;
-  const Image layer = Downsample(layer_full, downsample_x.num, downsample_x.den, downsample_y.num,
-                                 downsample_y.den);
   m.layer_bounds = {0, 0, layer.width, layer.height};
   m.in_data.width = layer.width;
   m.in_data.height = layer.height;
@@ -558,11 +565,20 @@ PreRenderResult Host::SmartPreRender(const Image& layer_full) {
   return result;
 }
 
+bool Host::CanAllocate(int64_t width, int64_t height, RenderResult& result) const {
+  if (width > 0 && height > 0 && width * height <= max_world_pixels) return true;
+  result.err = PF_Err_OUT_OF_MEMORY;
+  result.host_error = "the host cannot allocate an output of " + std::to_string(width) + " x " +
+                      std::to_string(height) + " pixels";
+  return false;
+}
+
 RenderResult Host::RenderSmart(const Image& layer_full, bool with_pre_render_data) {
   RenderResult result;
-  result.pre_render = SmartPreRender(layer_full);
+  const Image layer = DownsampledLayer(layer_full);
+  result.pre_render = PreRender(layer_full, layer);
   result.err = result.pre_render->err;
-  if (result.err == PF_Err_NONE) RenderPrepared(layer_full, with_pre_render_data, result);
+  if (result.err == PF_Err_NONE) RenderPrepared(layer, with_pre_render_data, result);
   // The host owns the pre-render record and frees it once the frame is done.
   PF_PreRenderOutput& pre = result.pre_render->output;
   if (pre.pre_render_data != nullptr && pre.delete_pre_render_data_func != nullptr) {
@@ -572,20 +588,13 @@ RenderResult Host::RenderSmart(const Image& layer_full, bool with_pre_render_dat
   return result;
 }
 
-void Host::RenderPrepared(const Image& layer_full, bool with_pre_render_data, RenderResult& result) {
+void Host::RenderPrepared(const Image& layer, bool with_pre_render_data, RenderResult& result) {
   Impl& m = *impl_;
   const PF_PreRenderOutput& pre = result.pre_render->output;
-  const Image layer = Downsample(layer_full, downsample_x.num, downsample_x.den, downsample_y.num,
-                                 downsample_y.den);
   result.output_rect = pre.result_rect;
   const int64_t w = static_cast<int64_t>(pre.result_rect.right) - pre.result_rect.left;
   const int64_t h = static_cast<int64_t>(pre.result_rect.bottom) - pre.result_rect.top;
-  if (w <= 0 || h <= 0 || w * h > max_world_pixels) {
-    result.err = PF_Err_OUT_OF_MEMORY;
-    result.host_error = "the host cannot allocate an output of " + std::to_string(w) + " x " +
-                        std::to_string(h) + " pixels";
-    return;
-  }
+  if (!CanAllocate(w, h, result)) return;
   const A_long format = SmartFormat(layer.depth);
   World input(layer.width, layer.height, format, row_padding_bytes);
   input.FromImage(layer);
@@ -620,8 +629,7 @@ RenderResult Host::RenderLegacy(const Image& layer_full) {
       result.host_error = "Premiere Pro renders 8-bit and float frames only";
       return result;
   }
-  const Image layer = Downsample(layer_full, downsample_x.num, downsample_x.den, downsample_y.num,
-                                 downsample_y.den);
+  const Image layer = DownsampledLayer(layer_full);
   m.in_data.width = layer_full.width;
   m.in_data.height = layer_full.height;
   m.in_data.extent_hint = {0, 0, layer_full.width, layer_full.height};
@@ -647,12 +655,7 @@ RenderResult Host::RenderLegacy(const Image& layer_full) {
   const int64_t w = out_data.width, h = out_data.height;
   result.output_rect = {out_data.origin.h, out_data.origin.v, out_data.origin.h + out_data.width,
                         out_data.origin.v + out_data.height};
-  if (w <= 0 || h <= 0 || w * h > max_world_pixels) {
-    result.err = PF_Err_OUT_OF_MEMORY;
-    result.host_error = "the host cannot allocate an output of " + std::to_string(w) + " x " +
-                        std::to_string(h) + " pixels";
-    return result;
-  }
+  if (!CanAllocate(w, h, result)) return result;
   World output(static_cast<int>(w), static_cast<int>(h),
                output_format_override ? output_format_override : format, row_padding_bytes);
   if (output_prefill) output.Fill(&*output_prefill, output.Get()->extent_hint);

@@ -137,8 +137,14 @@ class Host {
   static Host* Current();
 
  private:
+  // Refuses worlds a real host could not make, saying why in the result.
+  bool CanAllocate(int64_t width, int64_t height, RenderResult& result) const;
+  // The layer as the host renders it at the current downsampling.
+  Image DownsampledLayer(const Image& layer_full) const;
+  // SMART_PRE_RENDER for a layer already downsampled.
+  PreRenderResult PreRender(const Image& layer_full, const Image& layer);
   // SMART_RENDER once pre-render has succeeded.
-  void RenderPrepared(const Image& layer_full, bool with_pre_render_data, RenderResult& result);
+  void RenderPrepared(const Image& layer, bool with_pre_render_data, RenderResult& result);
 
   PF_EffectMainFunc entry_;
   HostApp app_;
