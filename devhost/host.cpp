@@ -703,7 +703,17 @@ PF_Err Host::GlobalSetup() { return Send(PF_Cmd_GLOBAL_SETUP, nullptr, nullptr, 
 
 PF_Err Host::ParamsSetup() {
   declared_params.clear();
-  return Send(PF_Cmd_PARAMS_SETUP, nullptr, nullptr, nullptr);
+  const PF_Err err = Send(PF_Cmd_PARAMS_SETUP, nullptr, nullptr, nullptr);
+  // A new instance of the effect starts from the declared defaults.
+  const auto declared = [this](int index) -> const PF_ParamDef* {
+    return index >= 1 && index <= static_cast<int>(declared_params.size()) ? &declared_params[index - 1] : nullptr;
+  };
+  if (const PF_ParamDef* d = declared(2)) params.scale = d->u.fs_d.dephault;
+  if (const PF_ParamDef* d = declared(3)) params.interpolation = d->u.pd.dephault;
+  if (const PF_ParamDef* d = declared(4)) params.edge_blur = d->u.fs_d.dephault;
+  if (const PF_ParamDef* d = declared(5)) params.gpu = d->u.bd.dephault != 0;
+  if (const PF_ParamDef* d = declared(8)) params.pixel_shape = d->u.pd.dephault;
+  return err;
 }
 
 PF_Err Host::UpdateParamsUI() {

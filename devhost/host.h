@@ -138,7 +138,7 @@ class Host {
 
   // The set-up commands, as a host sends them after loading the effect. GLOBAL_SETUP keeps the
   // global data handle the effect made; PARAMS_SETUP records the declared parameters, which
-  // then stand in the parameter array (with the values of `params`).
+  // then stand in the parameter array, and resets `params` to their defaults.
   PF_Err GlobalSetup();
   PF_Err ParamsSetup();
   PF_Err UpdateParamsUI();

@@ -340,6 +340,13 @@ int Run(int argc, char** argv) {
     host.api_major = static_cast<A_short>(o.api_version->first);
     host.api_minor = static_cast<A_short>(o.api_version->second);
   }
+  PF_Err setup = host.GlobalSetup();
+  // A version notice is left in the message buffer whether or not the host is asked to show it.
+  if (host.out_data.return_msg[0] != '\0' && !(host.out_data.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE)) {
+    const std::string msg(host.out_data.return_msg, strnlen(host.out_data.return_msg, sizeof(host.out_data.return_msg)));
+    std::fprintf(stderr, "tessgrain-render: set-up message: %s\n", OneLine(msg).c_str());
+  }
+  if (setup == PF_Err_NONE) setup = host.ParamsSetup();
   devhost::EffectParams& params = host.params;
   params.scale = o.scale.value_or(sample ? 8.0 : 4.0);
   params.interpolation = o.interpolation.value_or(sample ? 3 : 1);
@@ -352,8 +359,6 @@ int Run(int argc, char** argv) {
   }
   host.downsample_x = host.downsample_y = o.downsample;
   host.field = o.field;
-  PF_Err setup = host.GlobalSetup();
-  if (setup == PF_Err_NONE) setup = host.ParamsSetup();
   if (setup == PF_Err_NONE && !premiere) setup = host.UpdateParamsUI();
   if (setup != PF_Err_NONE) {
     ReportHostMessages(host);

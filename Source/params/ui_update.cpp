@@ -139,6 +139,13 @@ PF_Err UpdateIDandAnchor(PF_InData* in_data, PF_OutData* out_data) {
     return PF_Err_NONE;
   }
 
+  // Every suite the copy needs is taken before the first reference is obtained, so that a
+  // refused suite (516) cannot leave an effect reference or stream behind.
+  suites.Get<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
+  suites.Get<AEGP_LayerSuite7>(kAEGPLayerSuite, kAEGPLayerSuiteVersion7);
+  suites.Get<AEGP_StreamSuite5>(kAEGPStreamSuite, kAEGPStreamSuiteVersion5);
+  suites.Get<AEGP_EffectSuite1>(kAEGPEffectSuite, kAEGPEffectSuiteVersion1);
+
   // Every reference obtained is disposed; the first error met wins.
   PF_Err result = PF_Err_NONE;
   const auto keep_first = [&result](PF_Err err) {
