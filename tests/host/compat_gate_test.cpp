@@ -65,14 +65,4 @@ TEST_F(Gate, FirstRefusalArmsTheCacheResetOnce) {
   EXPECT_TRUE(CheckHostAtRegistration("after effects", "17.0"));
 }
 
-TEST_F(Gate, NameMatchIgnoresCase) {
-  EXPECT_FALSE(CheckHostAtRegistration("after effects", "16.0"));
-  EXPECT_TRUE(gateRefused);
-}
-
-TEST_F(Gate, PremiereBelow14IsRefused) {
-  EXPECT_FALSE(CheckHostAtRegistration("Premiere Pro (Beta)", "13.1.5"));
-  EXPECT_TRUE(cacheResetPending);
-}
-
 }  // namespace

@@ -193,17 +193,6 @@ TEST_F(AdobeRegistry, WalkVisitsEveryKeyWithItsLowerCasePath) {
   EXPECT_EQ(names, (std::set<std::wstring>{L"Alpha", L"Beta", L"GAMMA", L"Delta"}));
 }
 
-TEST_F(AdobeRegistry, WalkCreatesAMissingStartKey) {
-  int visits = 0;
-  WalkRegistryKeys(HKEY_CURRENT_USER, mlUtf8String(), L"SOFTWARE\\Adobe\\Fresh",
-                   [&](RegistryKey, const mlUtf8String&, const std::wstring&) {
-                     ++visits;
-                     return true;
-                   });
-  EXPECT_EQ(visits, 0);
-  EXPECT_TRUE(Exists(L"Fresh"));
-}
-
 TEST_F(AdobeRegistry, ResetDeletesOnlyThisLibrarysCacheEntries) {
   const std::wstring cache = L"After Effects\\24.0\\PluginCache.AEGP\\en_US\\";
   Create(cache + L"Tessgrain.aex\\Cached");
