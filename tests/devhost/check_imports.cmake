@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.20)
 # Fails when the module imports a DLL outside the set every Windows has: the plug-in must load
 # on a bare machine (no C++ runtime, no GPU driver installed).
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)

@@ -102,3 +102,30 @@ TEST(PiPL, AgreesWithGlobalSetUpAndRegistration) {
 }
 
 }  // namespace
+
+#include <windows.h>
+
+namespace {
+
+TEST(VersionResource, FileAndProductVersionAre1_1_0_36) {
+  std::wstring path;
+  for (const char* c = TESSGRAIN_MODULE_PATH; *c; ++c) path.push_back(*c == '/' ? L'\\' : static_cast<wchar_t>(*c));
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<uint8_t> block(size);
+  ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT len = 0;
+  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &len));
+  EXPECT_EQ(fixed->dwFileVersionMS, (1u << 16) | 1u);
+  EXPECT_EQ(fixed->dwFileVersionLS, (0u << 16) | 36u);
+  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+  EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+  wchar_t* text = nullptr;
+  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\FileVersion",
+                             reinterpret_cast<void**>(&text), &len));
+  EXPECT_EQ(std::wstring(text), L"1.1.0 build 36");
+}
+
+}  // namespace
