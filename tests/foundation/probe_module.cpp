@@ -4,7 +4,14 @@
 
 #include <cstring>
 
-extern "C" bool ProbeDynamicLibPath(char* path, std::size_t size) {
+// Exported explicitly: the build hides every other symbol of a library.
+#if defined(_WIN32)
+#define PROBE_EXPORT extern "C" __declspec(dllexport)
+#else
+#define PROBE_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+PROBE_EXPORT bool ProbeDynamicLibPath(char* path, std::size_t size) {
   mlUtf8String found;
   const OperationResult result = GetDynamicLibPath(found);
   if (result.failed || found.ByteSize() >= size) return false;
