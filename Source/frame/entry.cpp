@@ -2,12 +2,18 @@
 
 #include "engine/prerender.h"
 #include "engine/render.h"
+#include "params/user_changed.h"
 
 namespace {
 
 PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
                 PF_LayerDef* output, void* extra) {
   switch (cmd) {
+    case PF_Cmd_DO_DIALOG:
+      DoDialog();
+      return PF_Err_NONE;
+    case PF_Cmd_USER_CHANGED_PARAM:
+      return UserChangedParam(in_data, out_data, params, static_cast<PF_UserChangedParamExtra*>(extra));
     case PF_Cmd_FRAME_SETUP:
       return FrameSetup(in_data, out_data, params);
     case PF_Cmd_RENDER:
