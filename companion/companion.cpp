@@ -4,6 +4,7 @@
 //
 //   record PATH          write the request line as received, line feed included
 //   record-command PATH  write the command line
+//   record-program PATH  write the path of the program that runs
 //   out TEXT             write TEXT in one piece; \n \r \t \\ and \xHH are decoded
 //   err TEXT             the same on standard error
 //   bulk COUNT           write COUNT bytes of a repeating pattern in one piece
@@ -74,6 +75,8 @@ int Follow(const std::string& planPath, const std::string& request, const std::s
       WriteFile(argument, request);
     } else if (directive == "record-command") {
       WriteFile(argument, command);
+    } else if (directive == "record-program") {
+      WriteFile(argument, ProgramPath());
     } else if (directive == "out") {
       WriteOutput(Decode(argument));
     } else if (directive == "err") {

@@ -10,6 +10,8 @@ bool WriteOutput(const std::string& bytes, bool toErrorOutput = false);
 void SleepMs(unsigned milliseconds);
 /// The process's command line as the system gave it (UTF-8).
 std::string CommandLine(int argc, char** argv);
+/// The full path of this program's file (UTF-8).
+std::string ProgramPath();
 /// A UTF-8 environment variable; empty when unset.
 std::string EnvironmentVariable(const char* name);
 /// A visible dialog with the caption, open until it is closed or the time has passed. False when

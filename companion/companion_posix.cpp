@@ -22,6 +22,12 @@ std::string CommandLine(int argc, char** argv) {
   return line;
 }
 
+std::string ProgramPath() {
+  char path[4096] = {};
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+  return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
+}
+
 std::string EnvironmentVariable(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";

@@ -75,6 +75,12 @@ void SleepMs(unsigned milliseconds) { Sleep(milliseconds); }
 
 std::string CommandLine(int, char**) { return Utf8(GetCommandLineW()); }
 
+std::string ProgramPath() {
+  wchar_t path[4096] = {};
+  GetModuleFileNameW(nullptr, path, 4096);
+  return Utf8(path);
+}
+
 std::string EnvironmentVariable(const char* name) {
   const std::wstring wideName = Wide(name);
   const DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <map>
 #include <mutex>
 
 namespace devhost {
@@ -19,8 +18,10 @@ class HostWindow {
 
   HWND Main() const { return main_; }
   HWND Child() const { return child_; }
-  // How often the window's own procedure received the message; safe from any thread.
+  // How often the window's own procedure received the message (with that wParam, for the second
+  // form); safe from any thread.
   int Count(HWND window, UINT message) const;
+  int Count(HWND window, UINT message, WPARAM wParam) const;
   void ResetCounts();
   // The procedure this class installed in the window, for checking that it came back.
   static LONG_PTR OwnProcedure(bool unicode);
@@ -31,7 +32,7 @@ class HostWindow {
  private:
   static LRESULT CALLBACK ProcW(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK ProcA(HWND, UINT, WPARAM, LPARAM);
-  static void Record(HWND window, UINT message);
+  static void Record(HWND window, UINT message, WPARAM wParam);
 
   HWND main_ = nullptr;
   HWND child_ = nullptr;

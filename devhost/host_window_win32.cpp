@@ -1,13 +1,14 @@
 #include "devhost/host_window.h"
 
-#include <utility>
+#include <tuple>
+#include <vector>
 
 namespace devhost {
 
 namespace {
 
 std::mutex g_counts_mutex;
-std::map<std::pair<HWND, UINT>, int> g_counts;
+std::vector<std::tuple<HWND, UINT, WPARAM>> g_received;
 
 constexpr wchar_t kClassW[] = L"devhost.HostWindowW";
 constexpr char kClassA[] = "devhost.HostWindowA";
@@ -64,13 +65,21 @@ HostWindow::~HostWindow() {
 
 int HostWindow::Count(HWND window, UINT message) const {
   std::lock_guard<std::mutex> lock(g_counts_mutex);
-  const auto it = g_counts.find({window, message});
-  return it == g_counts.end() ? 0 : it->second;
+  int count = 0;
+  for (const auto& [w, m, wParam] : g_received) count += w == window && m == message;
+  return count;
+}
+
+int HostWindow::Count(HWND window, UINT message, WPARAM wParam) const {
+  std::lock_guard<std::mutex> lock(g_counts_mutex);
+  int count = 0;
+  for (const auto& [w, m, p] : g_received) count += w == window && m == message && p == wParam;
+  return count;
 }
 
 void HostWindow::ResetCounts() {
   std::lock_guard<std::mutex> lock(g_counts_mutex);
-  g_counts.clear();
+  g_received.clear();
 }
 
 LONG_PTR HostWindow::OwnProcedure(bool unicode) {
@@ -85,18 +94,18 @@ void HostWindow::Pump() {
   }
 }
 
-void HostWindow::Record(HWND window, UINT message) {
+void HostWindow::Record(HWND window, UINT message, WPARAM wParam) {
   std::lock_guard<std::mutex> lock(g_counts_mutex);
-  ++g_counts[{window, message}];
+  g_received.emplace_back(window, message, wParam);
 }
 
 LRESULT CALLBACK HostWindow::ProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Record(window, message);
+  Record(window, message, wParam);
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK HostWindow::ProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Record(window, message);
+  Record(window, message, wParam);
   return DefWindowProcA(window, message, wParam, lParam);
 }
 

@@ -21,14 +21,12 @@ using SpawnErrorCallback = void (*)(void* user, const char* format, ...);
 using SpawnCallback = void (*)(SpawnParams& params);
 
 /// Bits of SpawnParams::flags.
-enum SpawnFlags : std::uint64_t {
-  kSpawnHidden = 1u << 0,           // the child's window starts hidden
-  kSpawnPumpMessages = 1u << 1,     // wake for window messages while waiting
-  kSpawnWakeMaskShift = 2,          // bits 2 to 17: the wake mask of the message wait
-  kSpawnUsePosition = 1u << 18,     // x and y place the child's window
-  kSpawnUseSize = 1u << 19,         // width and height size it
-  kSpawnKeepCodePage = 1u << 20,    // leave the console output code page alone
-};
+inline constexpr std::uint64_t kSpawnHidden = 1u << 0;         // the child's window starts hidden
+inline constexpr std::uint64_t kSpawnPumpMessages = 1u << 1;   // wake for window messages too
+inline constexpr int kSpawnWakeMaskShift = 2;                   // bits 2 to 17: the wake mask
+inline constexpr std::uint64_t kSpawnUsePosition = 1u << 18;   // x and y place the child's window
+inline constexpr std::uint64_t kSpawnUseSize = 1u << 19;       // width and height size it
+inline constexpr std::uint64_t kSpawnKeepCodePage = 1u << 20;  // console output code page alone
 
 struct SpawnParams {
   SpawnContext* context = nullptr;  // for the callbacks only

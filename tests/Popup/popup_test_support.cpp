@@ -25,7 +25,9 @@ fs::path ModuleFolder() {
 fs::path CompanionBeside() { return ModuleFolder() / "Orbisk.exe"; }
 
 void PlaceCompanion() {
-  fs::copy_file(FromUtf8(TG_COMPANION), CompanionBeside(), fs::copy_options::overwrite_existing);
+  // Removed first: overwriting in place is not reliable with every runtime.
+  fs::remove(CompanionBeside());
+  fs::copy_file(FromUtf8(TG_COMPANION), CompanionBeside());
 }
 
 std::string ReadBytes(const fs::path& path) {

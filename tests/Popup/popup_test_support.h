@@ -35,6 +35,17 @@ extern const char* const kCreateProcessCall;
 /// The system's error number for a missing file.
 extern const std::uint32_t kFileNotFound;
 
+/// The file-name ending of programs ("" or ".exe").
+extern const char* const kProgramSuffix;
+/// Waits until the process has ended, without reaping it; false after the time has passed.
+bool WaitForProcessEnd(std::uint32_t processId, int milliseconds);
+
+/// The child's output is decoded in the console's output code page, which the spawn switches:
+/// tests of either need a console. True when this process has one (always on POSIX systems, where
+/// there is no code page). Otherwise the current test runs again in a new process with a console of
+/// its own, its result is reported here, and the caller returns at once.
+bool InConsoleElseRerun();
+
 /// Runs the action and returns what the user was shown as an error message box (caption, ": ",
 /// text); on Windows a helper thread reads the box and closes it.
 std::string ErrorBoxDuring(const std::function<void()>& action);

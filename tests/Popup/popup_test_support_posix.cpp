@@ -1,3 +1,6 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -7,6 +10,22 @@ namespace popup_test {
 
 const char* const kCreateProcessCall = "posix_spawn";
 const std::uint32_t kFileNotFound = ENOENT;
+
+const char* const kProgramSuffix = "";
+
+bool WaitForProcessEnd(std::uint32_t processId, int milliseconds) {
+  for (int waited = 0; waited <= milliseconds; waited += 10) {
+    siginfo_t info{};
+    if (waitid(P_PID, processId, &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+        info.si_pid == static_cast<pid_t>(processId)) {
+      return true;
+    }
+    usleep(10000);
+  }
+  return false;
+}
+
+bool InConsoleElseRerun() { return true; }
 
 void SetEnvironment(const char* name, const std::string& value) {
   if (value.empty()) {
