@@ -12,7 +12,9 @@
 //   dialog MS CAPTION    show a dialog (Windows) until it is closed or MS have passed
 //   exit CODE            exit at once with CODE
 //
-// Without a plan it answers with a "json:" line that echoes the request.
+// Without a plan it answers with a "json:" line that echoes the request. When ORBISK_TRANSCRIPT
+// names a file, the request and everything written to standard output are also appended there,
+// so that a demo can show both sides of the exchange.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -22,6 +24,20 @@
 #include "companion/companion.h"
 
 namespace {
+
+std::string g_transcript;  // file of the transcript; empty: none
+
+void Transcribe(const std::string& label, const std::string& bytes) {
+  if (g_transcript.empty()) return;
+  std::ofstream file(g_transcript, std::ios::binary | std::ios::app);
+  file << label << bytes;
+}
+
+// Standard output, copied into the transcript.
+void Say(const std::string& bytes) {
+  WriteOutput(bytes);
+  Transcribe("sent: ", bytes);
+}
 
 std::string Decode(const std::string& text) {
   std::string out;
@@ -78,11 +94,11 @@ int Follow(const std::string& planPath, const std::string& request, const std::s
     } else if (directive == "record-program") {
       WriteFile(argument, ProgramPath());
     } else if (directive == "out") {
-      WriteOutput(Decode(argument));
+      Say(Decode(argument));
     } else if (directive == "err") {
       WriteOutput(Decode(argument), true);
     } else if (directive == "bulk") {
-      WriteOutput(BulkPattern(std::stoul(argument)));
+      Say(BulkPattern(std::stoul(argument)));
     } else if (directive == "sleep") {
       SleepMs(static_cast<unsigned>(std::stoul(argument)));
     } else if (directive == "dialog") {
@@ -111,13 +127,15 @@ int main(int argc, char** argv) {
     request += byte;
     if (byte == '\n') break;
   }
+  g_transcript = EnvironmentVariable("ORBISK_TRANSCRIPT");
+  Transcribe("received: ", request);
   const std::string plan = EnvironmentVariable("ORBISK_TEST_PLAN");
   if (!plan.empty()) return Follow(plan, request, CommandLine(argc, argv));
 
   std::string body = request;
   while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
   if (body.empty()) body = "null";
-  WriteOutput("Orbisk test companion: settings pop-up requested\n");
-  WriteOutput("json:{\"closed\":true,\"request\":" + body + "}\n");
+  Say("Orbisk test companion: settings pop-up requested\n");
+  Say("json:{\"closed\":true,\"request\":" + body + "}\n");
   return 0;
 }
