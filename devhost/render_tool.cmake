@@ -12,11 +12,8 @@ if(NOT CMAKE_CROSSCOMPILING)
     target_link_libraries(tessgrain-render PRIVATE devhost tessgrain_core PkgConfig::OpenImageIO)
     target_compile_definitions(tessgrain-render PRIVATE
       TESSGRAIN_SAMPLE="${CMAKE_SOURCE_DIR}/devhost/sample/sprite.png")
-    # --dialog: the effect looks for the companion beside its own module, which is this program
-    # while the effect is linked in.
+    # --dialog runs the test companion, which is built beside the module.
     add_dependencies(tessgrain-render orbisk_companion)
-    add_custom_command(TARGET tessgrain-render POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:orbisk_companion> $<TARGET_FILE_DIR:tessgrain-render>/Orbisk.exe)
   else()
     message(STATUS "OpenImageIO not found (scripts/setup installs it): tessgrain-render is not built")
   endif()

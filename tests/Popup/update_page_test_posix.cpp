@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "devhost/host.h"
-#include "frame/entry.h"
+#include "tests/devhost/loaded_module.h"
 #include "params/param_index.h"
 #include "popup_test_support.h"
 
@@ -39,7 +39,7 @@ TEST_F(UpdateButton, OpensTheUpdatePageWithoutWaiting) {
            << "mv '" << File("opened.txt").string() << ".part' '" << File("opened.txt").string() << "'\n";
   }
   fs::permissions(opener, fs::perms::owner_all);
-  devhost::Host host(&EffectMain, devhost::HostApp::AfterEffects);
+  devhost::Host host(Effect(), devhost::HostApp::AfterEffects);
   const SearchPath path(folder_.string() + ":/usr/bin:/bin");
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(host.PressButton(PARAM_UPDATE), PF_Err_NONE);
@@ -53,7 +53,7 @@ TEST_F(UpdateButton, OpensTheUpdatePageWithoutWaiting) {
 }
 
 TEST_F(UpdateButton, WithoutABrowserThePressStillSucceeds) {
-  devhost::Host host(&EffectMain, devhost::HostApp::Premiere);
+  devhost::Host host(Effect(), devhost::HostApp::Premiere);
   const SearchPath path(folder_.string());
   EXPECT_EQ(host.PressButton(PARAM_UPDATE), PF_Err_NONE);
 }

@@ -16,7 +16,7 @@
 #include "Popup/window_handling.h"
 #include "devhost/host.h"
 #include "devhost/host_window.h"
-#include "frame/entry.h"
+#include "tests/devhost/loaded_module.h"
 #include "params/param_index.h"
 #include "popup_test_support.h"
 
@@ -223,7 +223,7 @@ TEST_F(PopupWindows, MinimisedHostWindowIsRestoredWhenThePopupCloses) {
 
 TEST_F(PopupWindows, SettingsButtonRunsTheDialogWithTheHostWindowAsOwner) {
   HostWindow main(L"Tessgrain button host");
-  devhost::Host host(&EffectMain, devhost::HostApp::AfterEffects);
+  devhost::Host host(Effect(), devhost::HostApp::AfterEffects);
   Plan({"record " + Utf8(File("request.txt")), "dialog 20000 Orbisk test dialog", "out json:{}\\n"});
   std::thread closer([&] {
     HWND dialog = nullptr;
