@@ -152,6 +152,11 @@ class Host {
   // Premiere Pro: FRAME_SETUP, then RENDER into a world of the size it set. 8-bit and float.
   RenderResult RenderLegacy(const Image& layer);
 
+  // A press of the push button at the parameter index: USER_CHANGED_PARAM with that index.
+  PF_Err PressButton(int index);
+  // The dialog command (DO_DIALOG).
+  PF_Err DoDialog();
+
   // ---- What the effect did ----
   PF_OutData out_data{};
   std::vector<PF_ParamDef> declared_params;  // through add_param, in order (index 1 first)

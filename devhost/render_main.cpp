@@ -1,5 +1,7 @@
 // tessgrain-render: renders an image file through the effect, driven by devhost the way After
 // Effects (smart pre-render and render) or Premiere Pro (frame set-up and render) drives it.
+#include <unistd.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -7,6 +9,8 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <new>
 #include <optional>
 #include <string>
@@ -47,6 +51,9 @@ RGBA. Without INPUT it renders the bundled sample x8 with Nearest AA into out/.
   --gpu                tick GPU Acceleration (pre-render then announces a GPU render; the
                        frame is still rendered on the CPU)
   --print-geometry     run only the pre-render (ae) and print its result as one line of JSON
+  --dialog             send the dialog command instead of rendering: the effect runs the settings
+                       pop-up through the companion program beside the module (Orbisk.exe);
+                       prints the request the companion received and the answer it gave
   --help               show this text
 
 16-bit files are mapped from 0..65535 to the host's 0..32768 and back; float output needs an
@@ -77,6 +84,7 @@ struct Options {
   std::string module = TESSGRAIN_MODULE_PATH;
   bool gpu = false;
   bool print_geometry = false;
+  bool dialog = false;
   bool help = false;
 };
 
@@ -199,6 +207,9 @@ Options ParseArguments(int argc, char** argv) {
     } else if (name == "--print-geometry") {
       flag();
       o.print_geometry = true;
+    } else if (name == "--dialog") {
+      flag();
+      o.dialog = true;
     } else {
       Fail("unknown option '" + std::string(arg) + "' (see --help)");
     }
@@ -302,12 +313,42 @@ void PrintGeometry(devhost::Host& host, const devhost::Image& layer) {
       static_cast<int>(out.flags));
 }
 
+// The dialog command: the companion keeps a transcript of the exchange, since the effect keeps
+// the answer to itself.
+int RunDialog(const Options& o) {
+  std::string load_error;
+  const std::unique_ptr<devhost::Module> module = devhost::Module::Load(o.module, &load_error);
+  if (!module) Fail(load_error);
+  devhost::Host host(module->EffectMain(), o.host);
+  const PF_Err setup = host.GlobalSetup();
+  if (setup != PF_Err_NONE) {
+    ReportHostMessages(host);
+    Fail("the effect's set-up failed: " + ErrorName(setup) + " (code " + std::to_string(setup) + ")");
+  }
+  const std::filesystem::path transcript =
+      std::filesystem::temp_directory_path() /
+      ("tessgrain-dialog-" + std::to_string(static_cast<long>(getpid())) + ".txt");
+  std::filesystem::remove(transcript);
+  setenv("ORBISK_TRANSCRIPT", transcript.c_str(), 1);
+  const PF_Err err = host.DoDialog();
+  unsetenv("ORBISK_TRANSCRIPT");
+  std::ifstream file(transcript, std::ios::binary);
+  const std::string exchange((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::filesystem::remove(transcript);
+  if (err != PF_Err_NONE) Fail("the dialog command failed: " + ErrorName(err) + " (code " + std::to_string(err) + ")");
+  if (exchange.empty()) Fail("the companion did not run: it belongs beside the effect module, named Orbisk.exe");
+  std::fputs(exchange.c_str(), stdout);
+  std::printf("tessgrain-render: dialog command done\n");
+  return 0;
+}
+
 int Run(int argc, char** argv) {
   Options o = ParseArguments(argc, argv);
   if (o.help) {
     std::fputs(kUsage, stdout);
     return 0;
   }
+  if (o.dialog) return RunDialog(o);
   const bool sample = o.input.empty();
   const bool premiere = o.host == devhost::HostApp::Premiere;
   if (premiere && o.print_geometry) Fail("--print-geometry shows the After Effects pre-render: use --host ae");

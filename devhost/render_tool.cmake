@@ -12,6 +12,8 @@ if(NOT CMAKE_CROSSCOMPILING)
     target_link_libraries(tessgrain-render PRIVATE devhost tessgrain_core PkgConfig::OpenImageIO)
     target_compile_definitions(tessgrain-render PRIVATE
       TESSGRAIN_SAMPLE="${CMAKE_SOURCE_DIR}/devhost/sample/sprite.png")
+    # --dialog runs the test companion, which is built beside the module.
+    add_dependencies(tessgrain-render orbisk_companion)
   else()
     message(STATUS "OpenImageIO not found (scripts/setup installs it): tessgrain-render is not built")
   endif()

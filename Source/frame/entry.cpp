@@ -7,6 +7,7 @@
 #include "host/compat_gate.h"
 #include "params/params_setup.h"
 #include "params/ui_update.h"
+#include "params/user_changed.h"
 #include "plugin_description.h"
 
 const int NvOptimusEnablementCuda = 1;
@@ -31,10 +32,15 @@ PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
       return PF_Err_NONE;
     case PF_Cmd_PARAMS_SETUP:
       return ParamsSetup(in_data, out_data);
+    case PF_Cmd_DO_DIALOG:
+      DoDialog();
+      return PF_Err_NONE;
     case PF_Cmd_FRAME_SETUP:
       return FrameSetup(in_data, out_data, params);
     case PF_Cmd_RENDER:
       return Render(in_data, out_data, params, output);
+    case PF_Cmd_USER_CHANGED_PARAM:
+      return UserChangedParam(in_data, out_data, params, static_cast<PF_UserChangedParamExtra*>(extra));
     case PF_Cmd_UPDATE_PARAMS_UI:
       return UpdateParameterUI(in_data, out_data, params);
     case PF_Cmd_SMART_PRE_RENDER:

@@ -260,4 +260,17 @@ TEST_F(RenderTool, PrintGeometryShowsThePreRenderResult) {
   EXPECT_NEAR(std::strtod(r.out.c_str() + at + 11, nullptr), 0.8, 1e-5);
 }
 
+TEST_F(RenderTool, DialogRunsThePopupRoundTripWithTheCompanion) {
+  const ToolRun r = Run("--dialog --host premiere");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("received: {\"popup\":\"HostSettings\",\"host\":0,\"plugin\":10,\"tab\":3,"
+                        "\"owner\":0}\n",
+                        0),
+            0u)
+      << r.out;
+  EXPECT_NE(r.out.find("\nsent: json:{\"closed\":true,"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err, "");
+  EXPECT_FALSE(fs::exists(dir_ / "out"));  // nothing rendered
+}
+
 }  // namespace

@@ -1,0 +1,248 @@
+// Subclassing the host's windows for the time the companion's pop-up is open.
+#include <windows.h>
+
+#include "Popup/window_handling.h"
+
+namespace {
+
+constexpr char kContextProperty[] = "@SpawnContext";
+constexpr wchar_t kContextPropertyW[] = L"@SpawnContext";
+constexpr char kOriginalProcProperty[] = "@OriginalWndProc";
+constexpr wchar_t kOriginalProcPropertyW[] = L"@OriginalWndProc";
+constexpr DWORD kDialogSearchMs = 2000;
+constexpr DWORD kDialogPollMs = 50;
+
+HWND AsWindow(WindowHandle w) { return static_cast<HWND>(w); }
+
+// ANSI and UTF-16 windows are each handled in their own form, so that no call turns an ANSI
+// window into a UTF-16 one.
+HANDLE GetProperty(HWND window, const char* name, const wchar_t* wideName) {
+  return IsWindowUnicode(window) ? GetPropW(window, wideName) : GetPropA(window, name);
+}
+void SetProperty(HWND window, const char* name, const wchar_t* wideName, HANDLE value) {
+  if (IsWindowUnicode(window)) {
+    SetPropW(window, wideName, value);
+  } else {
+    SetPropA(window, name, value);
+  }
+}
+void RemoveProperty(HWND window, const char* name, const wchar_t* wideName) {
+  if (IsWindowUnicode(window)) {
+    RemovePropW(window, wideName);
+  } else {
+    RemovePropA(window, name);
+  }
+}
+LONG_PTR GetProcedure(HWND window) {
+  return IsWindowUnicode(window) ? GetWindowLongPtrW(window, GWLP_WNDPROC)
+                                 : GetWindowLongPtrA(window, GWLP_WNDPROC);
+}
+void SetProcedure(HWND window, LONG_PTR procedure) {
+  if (IsWindowUnicode(window)) {
+    SetWindowLongPtrW(window, GWLP_WNDPROC, procedure);
+  } else {
+    SetWindowLongPtrA(window, GWLP_WNDPROC, procedure);
+  }
+}
+
+LRESULT CallSaved(HWND window, HANDLE saved, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto procedure = reinterpret_cast<WNDPROC>(saved);
+  return IsWindowUnicode(window) ? CallWindowProcW(procedure, window, message, wParam, lParam)
+                                 : CallWindowProcA(procedure, window, message, wParam, lParam);
+}
+
+// Host windows paint, size and activate as usual while the pop-up is open; everything else, input
+// above all, is dropped.
+LRESULT CALLBACK PopupWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const HANDLE context = GetProperty(window, kContextProperty, kContextPropertyW);
+  const HANDLE saved = GetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW);
+  if (context == nullptr || saved == nullptr) return 0;
+  switch (message) {
+    case WM_ACTIVATE:
+    case WM_PAINT:
+    case WM_QUERYOPEN:
+    case WM_ERASEBKGND:
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED:
+    case WM_NCCALCSIZE:
+    case WM_NCPAINT:
+    case WM_NCACTIVATE:
+    case WM_GETDLGCODE:
+    case WM_SYNCPAINT:
+      return CallSaved(window, saved, message, wParam, lParam);
+    case WM_ACTIVATEAPP:
+      if (wParam != 0) {
+        // The host became active: the pop-up belongs in front of it.
+        if (const WindowHandle dialog = FindCompanionDialog(*static_cast<SpawnContext*>(context))) {
+          SetForegroundWindow(AsWindow(dialog));
+          return 0;
+        }
+      }
+      return CallSaved(window, saved, message, wParam, lParam);
+    default:
+      return 0;
+  }
+}
+
+const LONG_PTR kPopupProcedure = reinterpret_cast<LONG_PTR>(&PopupWindowProc);
+
+void SubclassTree(HWND window, SpawnContext* context) {
+  const bool marked = GetProperty(window, kContextProperty, kContextPropertyW) != nullptr ||
+                      GetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW) != nullptr;
+  const LONG_PTR current = GetProcedure(window);
+  if (!marked && current != kPopupProcedure) {
+    SetProperty(window, kContextProperty, kContextPropertyW, context);
+    SetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW,
+                reinterpret_cast<HANDLE>(current));
+    SetProcedure(window, kPopupProcedure);
+  }
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    SubclassTree(child, context);
+  }
+}
+
+void RestoreTree(HWND window) {
+  if (GetProperty(window, kContextProperty, kContextPropertyW) != nullptr) {
+    const LONG_PTR current = GetProcedure(window);
+    // A procedure installed over ours by someone else stays, and so do our properties.
+    if (current == kPopupProcedure || current == 0) {
+      SetProcedure(window, reinterpret_cast<LONG_PTR>(
+                               GetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW)));
+      RemoveProperty(window, kContextProperty, kContextPropertyW);
+      RemoveProperty(window, kOriginalProcProperty, kOriginalProcPropertyW);
+    }
+  }
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    RestoreTree(child);
+  }
+}
+
+BOOL CALLBACK TestWindow(HWND window, LPARAM parameter) {
+  WindowQuery& query = *reinterpret_cast<WindowQuery*>(parameter);
+  DWORD processId = 0;
+  const DWORD threadId = GetWindowThreadProcessId(window, &processId);
+  if (query.processId != 0 && query.threadId != 0 && threadId != query.threadId) return TRUE;
+  if (query.processId != 0 ? processId != query.processId : threadId != query.threadId) {
+    return TRUE;
+  }
+  if (!query.className.empty()) {
+    char name[512] = {};
+    if (GetClassNameA(window, name, sizeof(name)) == 0 || query.className != name) return TRUE;
+  }
+  query.matches.push_back(window);
+  if (query.result != nullptr) return TRUE;
+  if (query.requiredStyle != 0 || query.forbiddenStyle != 0) {
+    const auto style = static_cast<std::uint32_t>(GetWindowLongW(window, GWL_STYLE));
+    if ((style & query.requiredStyle) != query.requiredStyle || (style & query.forbiddenStyle) != 0) {
+      return TRUE;
+    }
+  }
+  if (query.requiredExStyle != 0 || query.forbiddenExStyle != 0) {
+    const auto style = static_cast<std::uint32_t>(GetWindowLongW(window, GWL_EXSTYLE));
+    if ((style & query.requiredExStyle) != query.requiredExStyle ||
+        (style & query.forbiddenExStyle) != 0) {
+      return TRUE;
+    }
+  }
+  query.result = window;
+  return TRUE;
+}
+
+WindowQuery HostMainWindowQuery() {
+  WindowQuery query;
+  query.processId = GetCurrentProcessId();
+  query.requiredStyle = WS_VISIBLE;
+  return query;
+}
+
+void AttachToHost(SpawnParams& params) {
+  SpawnContext& context = *params.context;
+  WindowQuery query = HostMainWindowQuery();
+  if (!FindWindows(query)) return;
+  context.companionProcessId = params.processId;
+  context.companionThreadId = params.threadId;
+  if (const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, params.processId)) {
+    context.companionProcess = reinterpret_cast<SpawnHandle>(process);
+  }
+  context.hostMainWindow = query.result;
+  context.hostWindows = query.matches;
+  for (const WindowHandle window : context.hostWindows) SubclassTree(AsWindow(window), &context);
+}
+
+}  // namespace
+
+bool FindWindows(WindowQuery& query) {
+  EnumWindows(&TestWindow, reinterpret_cast<LPARAM>(&query));
+  return query.result != nullptr && IsWindow(AsWindow(query.result));
+}
+
+WindowHandle FindHostMainWindow() {
+  WindowQuery query = HostMainWindowQuery();
+  return FindWindows(query) ? query.result : nullptr;
+}
+
+WindowHandle FindCompanionDialog(SpawnContext& context) {
+  if (context.companionDialog != nullptr && !IsWindow(AsWindow(context.companionDialog))) {
+    context.companionDialog = nullptr;
+  }
+  if (context.companionDialog != nullptr) return context.companionDialog;
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    WindowQuery query;
+    query.processId = context.companionProcessId;
+    query.threadId = context.companionThreadId;
+    query.requiredStyle = WS_VISIBLE | WS_CAPTION;
+    query.className = "#32770";
+    if (FindWindows(query)) return context.companionDialog = query.result;
+    if (context.companionProcess != kNoSpawnHandle &&
+        WaitForSingleObject(reinterpret_cast<HANDLE>(context.companionProcess), kDialogPollMs) ==
+            WAIT_OBJECT_0) {
+      return nullptr;
+    }
+    if (GetTickCount64() - start >= kDialogSearchMs) return nullptr;
+  }
+}
+
+void PumpPopupMessages(SpawnParams& params) {
+  if (params.context != nullptr && params.context->hostMainWindow == nullptr) AttachToHost(params);
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void KeepCompanionInFront(SpawnParams& params) {
+  const HWND foreground = GetForegroundWindow();
+  if (foreground == nullptr || params.context == nullptr) return;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(foreground, &processId);
+  if (processId != GetCurrentProcessId()) return;
+  if (const WindowHandle dialog = FindCompanionDialog(*params.context)) {
+    SetForegroundWindow(AsWindow(dialog));
+  }
+}
+
+WindowHandle DetachFromHost(SpawnParams& params) {
+  if (params.context == nullptr || params.context->hostMainWindow == nullptr) return nullptr;
+  for (const WindowHandle window : params.context->hostWindows) {
+    if (IsWindow(AsWindow(window))) RestoreTree(AsWindow(window));
+  }
+  return params.context->hostMainWindow;
+}
+
+void RestoreHostWindow(WindowHandle window) {
+  if (window == nullptr) return;
+  const HWND host = AsWindow(window);
+  if (GetWindowLongW(host, GWL_STYLE) & WS_MINIMIZE) ShowWindow(host, SW_RESTORE);
+  SetForegroundWindow(host);
+}
+
+void CloseCompanionProcess(SpawnContext& context) {
+  if (context.companionProcess != kNoSpawnHandle) {
+    CloseHandle(reinterpret_cast<HANDLE>(context.companionProcess));
+  }
+  context.companionProcess = kNoSpawnHandle;
+}

@@ -1,0 +1,69 @@
+#include "popup_test_support.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "foundation/module_info.h"
+
+namespace popup_test {
+
+fs::path FromUtf8(const std::string& text) {
+  return fs::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string Utf8(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+fs::path ModuleFolder() {
+  mlUtf8String path;
+  GetDynamicLibPath(path);
+  return FromUtf8(path.Bytes()).parent_path();
+}
+
+fs::path CompanionBeside() { return ModuleFolder() / "Orbisk.exe"; }
+
+void PlaceCompanion() {
+  // Removed first: overwriting in place is not reliable with every runtime.
+  fs::remove(CompanionBeside());
+  fs::copy_file(FromUtf8(TG_COMPANION), CompanionBeside());
+}
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+void CompanionTest::SetUp() {
+  PlaceCompanion();
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  folder_ = ModuleFolder() / "popup-test-files" / (std::string(test->test_suite_name()) + "." + test->name());
+  fs::remove_all(folder_);
+  fs::create_directories(folder_);
+  Plan({});
+  SetEnvironment("ORBISK_TEST_PLAN", Utf8(File("plan.txt")));
+}
+
+void CompanionTest::TearDown() {
+  SetEnvironment("ORBISK_TEST_PLAN", "");
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+}
+
+void CompanionTest::Plan(const std::vector<std::string>& directives) {
+  std::ofstream plan(File("plan.txt"), std::ios::binary | std::ios::trunc);
+  for (const std::string& line : directives) plan << line << '\n';
+}
+
+std::uint32_t CompanionTest::SpawnCompanion(mlUtf8String& output, SpawnParams& params) {
+  if (params.onStarted == nullptr) {
+    params.onStarted = [](SpawnParams& p) { WriteToChild(p, "\n", 1); };
+  }
+  return Spawn(mlUtf8String(Utf8(CompanionBeside()) + " -popup").ToWide(), SpawnEnvironment(),
+               output, params);
+}
+
+}  // namespace popup_test

@@ -1,0 +1,134 @@
+// The pop-up's JSON: the request line and the search for the answer in the companion's output.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Popup/PopupClient.h"
+#include "diagnostics/logger.h"
+
+namespace {
+
+OperationResult Parse(const std::string& stdOut, JsonDocument& answer) {
+  return ParseStdOutResult(mlUtf8String(stdOut), answer);
+}
+
+TEST(PopupRequest, CompactObjectInMemberOrder) {
+  EXPECT_EQ(BuildHostSettingsJson(0, 10, 3), R"({"popup":"HostSettings","host":0,"plugin":10,"tab":3})");
+  EXPECT_EQ(BuildHostSettingsJson(-1, 2147483647, -2147483647 - 1),
+            R"({"popup":"HostSettings","host":-1,"plugin":2147483647,"tab":-2147483648})");
+}
+
+TEST(PopupRequest, OwnerIsZeroWithoutHostWindowAndTheLineEndsWithOneLineFeed) {
+  EXPECT_EQ(PreparePopupInput(BuildHostSettingsJson(0, 10, 3)),
+            "{\"popup\":\"HostSettings\",\"host\":0,\"plugin\":10,\"tab\":3,\"owner\":0}\n");
+}
+
+TEST(PopupAnswer, FirstLineStartingWithThePrefixIsTheAnswer) {
+  JsonDocument answer;
+  // Short lines, lines with the prefix further in and blank lines are passed over.
+  const OperationResult result =
+      Parse("starting up\njson\n\n xjson:{\"skipped\":1}\njson:{\"saved\":true}\njson:[2]\n", answer);
+  ASSERT_FALSE(result.failed) << result.Message().CStr();
+  ASSERT_TRUE(answer.Get().IsObject());
+  EXPECT_TRUE(answer.Get()["saved"].GetBool());
+}
+
+TEST(PopupAnswer, WindowsLineEndingsAndTabsAreRemovedBeforeParsing) {
+  JsonDocument answer;
+  const OperationResult result = Parse("json:{\t\"a\":\t1, \"b\": [1, 2]}\r\nafter\r\n", answer);
+  ASSERT_FALSE(result.failed) << result.Message().CStr();
+  EXPECT_EQ(answer.Get()["a"].GetInt(), 1);
+  EXPECT_EQ(answer.Text(), mlUtf8String("{\"a\":1, \"b\": [1, 2]}"));
+  // The last line needs no line feed.
+  EXPECT_FALSE(Parse("other\njson:42", answer).failed);
+  EXPECT_EQ(answer.Get().GetInt(), 42);
+}
+
+TEST(PopupAnswer, Failures) {
+  const struct {
+    const char* stdOut;
+    const char* message;
+  } cases[] = {
+      {"", "Json prefix not found in stdOut"},
+      {"no answer here\nat all\n", "Json prefix not found in stdOut"},
+      {"xjson:{\"a\":1}\n", "Json prefix not found in stdOut"},
+      {"JSON:{}\n", "Json prefix not found in stdOut"},
+      {"json:\n", "Json StdOut Impossible to Parse !"},
+      {"json:{}{}\n", "Json StdOut Impossible to Parse !"},
+      {"json:{\"a\":\n", "Json StdOut Impossible to Parse !"},
+      // Only the first answer line counts, even when a later one would parse.
+      {"json:{broken\njson:{}\n", "Json StdOut Impossible to Parse !"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stdOut);
+    JsonDocument answer;
+    const OperationResult result = Parse(c.stdOut, answer);
+    EXPECT_TRUE(result.failed);
+    EXPECT_FALSE(result.warning);
+    EXPECT_EQ(result.Message(), mlUtf8String(c.message));
+  }
+}
+
+TEST(PopupAnswer, DocumentIsReplacedByTheNextParse) {
+  JsonDocument answer;
+  ASSERT_TRUE(answer.Parse(mlUtf8String("{\"a\":1}")));
+  ASSERT_TRUE(answer.Parse(mlUtf8String("[1,2,3]")));
+  ASSERT_TRUE(answer.Get().IsArray());
+  EXPECT_EQ(answer.Get().Size(), 3u);
+}
+
+// The logger is process-wide: each test puts its settings back.
+class PopupAnswerLog : public ::testing::Test {
+protected:
+  void SetUp() override {
+    saved_ = TheLogger().Settings();
+    path_ = std::filesystem::temp_directory_path() /
+            ("tessgrain-popup-log-" + std::to_string(Logger::Now()) + ".txt");
+  }
+  void TearDown() override {
+    TheLogger().Configure(saved_);
+    std::filesystem::remove(path_);
+  }
+  void Enable(LogLevel threshold) {
+    LoggerSettings settings;
+    const std::u8string path = path_.u8string();
+    settings.filePath = mlUtf8String(std::string(path.begin(), path.end()));
+    settings.fileOutput = true;
+    settings.threshold = threshold;
+    TheLogger().Configure(settings);
+  }
+  std::string Logged() const {
+    std::ifstream file(path_, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  LoggerSettings saved_;
+  std::filesystem::path path_;
+};
+
+TEST_F(PopupAnswerLog, UnparsableAnswerIsLoggedAtErrorLevel) {
+  Enable(LogLevel::ERR);
+  JsonDocument answer;
+  Parse("json:{\"a\":\t}\r\n", answer);
+  const std::string line = Logged();
+  EXPECT_NE(line.find("|ERR|"), std::string::npos) << line;
+  EXPECT_NE(line.find("|PopupClient    | ParseStdOutResult|Json StdOut Impossible to parse : {\"a\":\t}\n"),
+            std::string::npos)
+      << line;
+}
+
+TEST_F(PopupAnswerLog, NothingIsLoggedAboveTheThresholdOrForAGoodAnswer) {
+  Enable(LogLevel::DESACTIVATED);
+  JsonDocument answer;
+  Parse("json:{\n", answer);
+  Enable(LogLevel::ERR);
+  Parse("json:{}\n", answer);
+  Parse("nothing\n", answer);
+  EXPECT_EQ(Logged(), "");
+}
+
+}  // namespace
