@@ -40,8 +40,9 @@ RGBA. Without INPUT it renders the bundled sample x8 with Nearest AA into out/.
   --depth BITS         8 | 16 | 32 (default: the file's; 32 for float files). premiere: 8 or 32
   --field FIELD        none | upper | lower (default none)
   --compat LEVEL       store global data with compatibility level 0, 1 or 2 (default: none)
-  --gpu                tick GPU Acceleration (pre-render then announces a GPU render; the
-                       frame is still rendered on the CPU)
+  --gpu FRAMEWORK      off | opencl | cuda (default off). Ticks GPU Acceleration and offers
+                       the effect the first device of that framework; frames it accepts are
+                       rendered there. Fails when the framework has no device here
   --print-geometry     run only the pre-render (ae) and print its result as one line of JSON
   --help               show this text
 
@@ -69,7 +70,7 @@ struct Options {
   std::optional<devhost::Depth> depth;
   PF_Field field = PF_Field_FRAME;
   std::optional<uint32_t> compat;
-  bool gpu = false;
+  devhost::GpuChoice gpu = devhost::GpuChoice::Off;
   bool print_geometry = false;
   bool help = false;
 };
@@ -179,8 +180,9 @@ Options ParseArguments(int argc, char** argv) {
     } else if (name == "--compat") {
       o.compat = ParseChoice<uint32_t>(name, value(), {{"0", 0}, {"1", 1}, {"2", 2}});
     } else if (name == "--gpu") {
-      flag();
-      o.gpu = true;
+      o.gpu = ParseChoice(name, value(), {std::pair{std::string_view("off"), devhost::GpuChoice::Off},
+                                          std::pair{std::string_view("opencl"), devhost::GpuChoice::OpenCL},
+                                          std::pair{std::string_view("cuda"), devhost::GpuChoice::Cuda}});
     } else if (name == "--print-geometry") {
       flag();
       o.print_geometry = true;
@@ -314,7 +316,8 @@ int Run(int argc, char** argv) {
   params.interpolation = o.interpolation.value_or(sample ? 3 : 1);
   params.edge_blur = o.edge_blur;
   params.pixel_shape = o.shape.value_or(premiere ? 2 : 1);
-  params.gpu = o.gpu;
+  params.gpu = o.gpu != devhost::GpuChoice::Off;
+  host.gpu = o.gpu;
   if (o.anchor) {
     host.anchor_x = o.anchor->first;
     host.anchor_y = o.anchor->second;
@@ -334,6 +337,11 @@ int Run(int argc, char** argv) {
     Fail("float output needs an .exr, .tif or .tiff file, not " + output);
   }
 
+  if (o.gpu != devhost::GpuChoice::Off) {
+    if (premiere) Fail("--gpu renders through After Effects' smart render: use --host ae");
+    std::string why;
+    if (!host.OpenGpu(&why)) Fail("--gpu " + std::string(o.gpu == devhost::GpuChoice::Cuda ? "cuda" : "opencl") + ": " + why);
+  }
   devhost::RenderResult r = premiere ? host.RenderLegacy(layer) : host.RenderSmart(layer);
   ReportHostMessages(host);
   if (!r.host_error.empty()) Fail("render failed: " + r.host_error);
@@ -342,7 +350,8 @@ int Run(int argc, char** argv) {
   }
   if (o.output.empty()) std::filesystem::create_directories(std::filesystem::path(output).parent_path());
   if (!devhost::WriteImageFile(output, r.image, &error)) Fail(error);
-  std::printf("tessgrain-render: wrote %s (%dx%d)\n", output.c_str(), r.image.width, r.image.height);
+  std::printf("tessgrain-render: wrote %s (%dx%d%s)\n", output.c_str(), r.image.width, r.image.height,
+              r.on_gpu ? (", on " + host.Gpu().device->Name()).c_str() : "");
   return 0;
 }
 
