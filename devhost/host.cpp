@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 
 namespace devhost {
 
@@ -195,6 +196,7 @@ Host* Host::Current() { return g_current; }
 
 PF_Err Host::Injected(const char* callback) {
   calls.emplace_back(callback);
+  if (throwing_ == callback) throw std::runtime_error(std::string("devhost: ") + callback + " throws");
   const auto it = failing_.find(callback);
   return it == failing_.end() ? PF_Err_NONE : it->second;
 }
@@ -380,6 +382,127 @@ PF_Err checkout_output(PF_ProgPtr, PF_EffectWorld** output) {
   return PF_Err_NONE;
 }
 
+PF_Err add_param(PF_ProgPtr, PF_ParamIndex, PF_ParamDefPtr def) {
+  INJECT("add_param");
+  if (def == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+  H().declared_params.push_back(*def);
+  return PF_Err_NONE;
+}
+
+PF_Err AddSupportedPixelFormat(PF_ProgPtr, PrPixelFormat format) {
+  INJECT("AddSupportedPixelFormat");
+  H().declared_formats.push_back(format);
+  return PF_Err_NONE;
+}
+
+PF_Err ClearSupportedPixelFormats(PF_ProgPtr) {
+  INJECT("ClearSupportedPixelFormats");
+  H().declared_formats.clear();
+  return PF_Err_NONE;
+}
+
+PF_Err PF_UpdateParamUI(PF_ProgPtr, PF_ParamIndex index, const PF_ParamDef* def) {
+  INJECT("PF_UpdateParamUI");
+  if (def == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+  H().ui_updates.emplace_back(index, *def);
+  return PF_Err_NONE;
+}
+
+A_Err AEGP_RegisterWithAEGP(AEGP_GlobalRefcon, const A_char* name, AEGP_PluginID* id) {
+  INJECT("AEGP_RegisterWithAEGP");
+  if (id == nullptr) return A_Err_PARAMETER;
+  H().registered_name = name ? name : "";
+  *id = H().aegp_plugin_id;
+  return A_Err_NONE;
+}
+
+// Effect references and streams are handles into the host's own records.
+AEGP_EffectRefH EffectHandle() { return reinterpret_cast<AEGP_EffectRefH>(&H().effect_streams); }
+
+A_Err AEGP_GetNewEffectForEffect(AEGP_PluginID plugin_id, PF_ProgPtr, AEGP_EffectRefH* effect) {
+  INJECT("AEGP_GetNewEffectForEffect");
+  if (effect == nullptr || plugin_id != H().aegp_plugin_id) return A_Err_PARAMETER;
+  *effect = EffectHandle();
+  ++H().effect_refs_open;
+  return A_Err_NONE;
+}
+
+A_Err AEGP_DisposeEffect(AEGP_EffectRefH effect) {
+  INJECT("AEGP_DisposeEffect");
+  if (effect != EffectHandle()) return A_Err_PARAMETER;
+  --H().effect_refs_open;
+  return A_Err_NONE;
+}
+
+StreamState* StreamOf(AEGP_StreamRefH stream) {
+  for (auto& [index, state] : H().effect_streams) {
+    if (reinterpret_cast<AEGP_StreamRefH>(&state) == stream) return &state;
+  }
+  return nullptr;
+}
+
+A_Err AEGP_GetNewEffectStreamByIndex(AEGP_PluginID, AEGP_EffectRefH effect, PF_ParamIndex index,
+                                     AEGP_StreamRefH* stream) {
+  INJECT("AEGP_GetNewEffectStreamByIndex");
+  if (effect != EffectHandle() || stream == nullptr || index < 1 ||
+      index > static_cast<PF_ParamIndex>(H().declared_params.size())) {
+    return A_Err_PARAMETER;
+  }
+  *stream = reinterpret_cast<AEGP_StreamRefH>(&H().effect_streams[index]);
+  ++H().streams_open;
+  return A_Err_NONE;
+}
+
+A_Err AEGP_DisposeStream(AEGP_StreamRefH stream) {
+  INJECT("AEGP_DisposeStream");
+  if (StreamOf(stream) == nullptr) return A_Err_PARAMETER;
+  --H().streams_open;
+  return A_Err_NONE;
+}
+
+A_Err AEGP_GetNewStreamValue(AEGP_PluginID, AEGP_StreamRefH stream, AEGP_LTimeMode, const A_Time*,
+                             A_Boolean, AEGP_StreamValue2* value) {
+  INJECT("AEGP_GetNewStreamValue");
+  StreamState* state = StreamOf(stream);
+  if (state == nullptr || value == nullptr) return A_Err_PARAMETER;
+  *value = state->value;
+  value->streamH = stream;
+  ++H().stream_values_open;
+  return A_Err_NONE;
+}
+
+A_Err AEGP_SetStreamValue(AEGP_PluginID, AEGP_StreamRefH stream, AEGP_StreamValue2* value) {
+  INJECT("AEGP_SetStreamValue");
+  StreamState* state = StreamOf(stream);
+  if (state == nullptr || value == nullptr) return A_Err_PARAMETER;
+  state->value = *value;
+  state->value.streamH = nullptr;
+  return A_Err_NONE;
+}
+
+A_Err AEGP_DisposeStreamValue(AEGP_StreamValue2* value) {
+  INJECT("AEGP_DisposeStreamValue");
+  if (value == nullptr) return A_Err_PARAMETER;
+  --H().stream_values_open;
+  return A_Err_NONE;
+}
+
+A_Err AEGP_SetDynamicStreamFlag(AEGP_StreamRefH stream, AEGP_DynStreamFlags flag, A_Boolean,
+                                A_Boolean set) {
+  INJECT("AEGP_SetDynamicStreamFlag");
+  StreamState* state = StreamOf(stream);
+  if (state == nullptr) return A_Err_PARAMETER;
+  if (flag == AEGP_DynStreamFlag_HIDDEN) state->hidden = set != 0;
+  return A_Err_NONE;
+}
+
+A_Err AEGP_GetLayerID(AEGP_LayerH layer, AEGP_LayerIDVal* id) {
+  INJECT("AEGP_GetLayerID");
+  if (layer != reinterpret_cast<AEGP_LayerH>(&H().impl()) || id == nullptr) return A_Err_PARAMETER;
+  *id = 1;
+  return A_Err_NONE;
+}
+
 #undef INJECT
 
 const PF_HandleSuite1 kHandleSuite = {host_new_handle, host_lock_handle, host_unlock_handle,
@@ -387,17 +510,51 @@ const PF_HandleSuite1 kHandleSuite = {host_new_handle, host_lock_handle, host_un
 const PF_WorldSuite2 kWorldSuite = {nullptr, nullptr, GetPixelFormatAE};
 const PF_PixelDataSuite2 kPixelDataSuite = {get_pixel_data8, get_pixel_data16, get_pixel_data_float,
                                             nullptr};
-const PF_PixelFormatSuite kPixelFormatSuite = {nullptr, nullptr, nullptr, nullptr,
-                                               GetPixelFormatPr, nullptr, nullptr, nullptr};
-const AEGP_PFInterfaceSuite1 kPFInterfaceSuite = {AEGP_GetEffectLayer, nullptr, nullptr, nullptr,
-                                                  nullptr};
-AEGP_StreamSuite5 MakeStreamSuite() {
-  AEGP_StreamSuite5 s{};
+const PF_PixelFormatSuite kPixelFormatSuite = {AddSupportedPixelFormat, ClearSupportedPixelFormats,
+                                               nullptr, nullptr, GetPixelFormatPr, nullptr, nullptr,
+                                               nullptr};
+const PF_ParamUtilsSuite3 kParamUtilsSuite = {PF_UpdateParamUI, nullptr, nullptr, nullptr, nullptr,
+                                              nullptr, nullptr, nullptr, nullptr};
+const AEGP_PFInterfaceSuite1 kPFInterfaceSuite = {AEGP_GetEffectLayer, AEGP_GetNewEffectForEffect,
+                                                  nullptr, nullptr, nullptr};
+AEGP_UtilitySuite6 MakeUtilitySuite() {
+  AEGP_UtilitySuite6 s{};
+  s.AEGP_RegisterWithAEGP = AEGP_RegisterWithAEGP;
+  return s;
+}
+// Versions 10 and 8 of the stream suite share every slot devhost serves.
+template <class Suite>
+Suite MakeStreamSuite() {
+  Suite s{};
+  s.AEGP_GetNewEffectStreamByIndex = AEGP_GetNewEffectStreamByIndex;
+  s.AEGP_DisposeStream = AEGP_DisposeStream;
+  s.AEGP_GetNewStreamValue = AEGP_GetNewStreamValue;
+  s.AEGP_DisposeStreamValue = AEGP_DisposeStreamValue;
+  s.AEGP_SetStreamValue = AEGP_SetStreamValue;
   s.AEGP_GetLayerStreamValue = AEGP_GetLayerStreamValue;
   return s;
 }
-const AEGP_StreamSuite5 kStreamSuite = MakeStreamSuite();
-const AEGP_LayerSuite7 kLayerSuite{};
+AEGP_DynamicStreamSuite4 MakeDynamicStreamSuite() {
+  AEGP_DynamicStreamSuite4 s{};
+  s.AEGP_SetDynamicStreamFlag = AEGP_SetDynamicStreamFlag;
+  return s;
+}
+AEGP_EffectSuite1 MakeEffectSuite() {
+  AEGP_EffectSuite1 s{};
+  s.AEGP_DisposeEffect = AEGP_DisposeEffect;
+  return s;
+}
+AEGP_LayerSuite7 MakeLayerSuite() {
+  AEGP_LayerSuite7 s{};
+  s.AEGP_GetLayerID = AEGP_GetLayerID;
+  return s;
+}
+const AEGP_UtilitySuite6 kUtilitySuite = MakeUtilitySuite();
+const AEGP_StreamSuite5 kStreamSuite = MakeStreamSuite<AEGP_StreamSuite5>();
+const AEGP_StreamSuite3 kStreamSuite8 = MakeStreamSuite<AEGP_StreamSuite3>();
+const AEGP_DynamicStreamSuite4 kDynamicStreamSuite = MakeDynamicStreamSuite();
+const AEGP_EffectSuite1 kEffectSuite = MakeEffectSuite();
+const AEGP_LayerSuite7 kLayerSuite = MakeLayerSuite();
 const PrSDKErrorSuite3 kErrorSuite = {SetEventStringUnicode};
 
 struct SuiteEntry {
@@ -413,6 +570,12 @@ const SuiteEntry kSuites[] = {
     {kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &kPFInterfaceSuite},
     {kAEGPStreamSuite, kAEGPStreamSuiteVersion5, &kStreamSuite},
     {kAEGPLayerSuite, kAEGPLayerSuiteVersion7, &kLayerSuite},
+    {kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3, &kParamUtilsSuite},
+    {kAEGPUtilitySuite, kAEGPUtilitySuiteVersion6, &kUtilitySuite},
+    {kAEGPStreamSuite, kAEGPStreamSuiteVersion3, &kStreamSuite8},
+    {kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion4, &kDynamicStreamSuite},
+    {kAEGPEffectSuite, kAEGPEffectSuiteVersion1, &kEffectSuite},
+    {kAEGPEffectSuite, 4, &kEffectSuite},
     {kPrSDKErrorSuite, kPrSDKErrorSuiteVersion3, &kErrorSuite},
     {kPFGPUDeviceSuite, kPFGPUDeviceSuiteVersion1, &kGpuDeviceSuite},
 };
@@ -469,11 +632,13 @@ Host::Host(PF_EffectMainFunc entry, HostApp app)
   PF_InData& in = m.in_data;
   in.inter.checkout_param = cb::checkout_param;
   in.inter.checkin_param = cb::checkin_param;
+  in.inter.add_param = cb::add_param;
   in.utils = &m.utils;
   in.effect_ref = reinterpret_cast<PF_ProgPtr>(this);
   in.pica_basicP = &m.basic;
-  in.version = {13, 29};
   in.appl_id = app == HostApp::Premiere ? PF_APPL_ID_PREMIERE : PF_APPL_ID_AFTER_EFFECTS;
+  // An effect API version each host of today reports.
+  if (app == HostApp::Premiere) api_minor = 5;
   in.num_params = 9;
   in.time_step = 100;
   in.time_scale = 2400;
@@ -512,6 +677,7 @@ void Host::SetGlobalData(int32_t plugin_id, uint32_t compat_state) {
 
 PF_Err Host::Send(PF_Cmd cmd, PF_ParamDef* params[], PF_LayerDef* output, void* extra) {
   Impl& m = *impl_;
+  m.in_data.version = {api_major, api_minor};
   m.in_data.downsample_x = downsample_x;
   m.in_data.downsample_y = downsample_y;
   m.in_data.field = field;
@@ -522,8 +688,13 @@ PF_Err Host::Send(PF_Cmd cmd, PF_ParamDef* params[], PF_LayerDef* output, void* 
   m.in_data.output_origin_x = output_origin_x;
   m.in_data.output_origin_y = output_origin_y;
 
-  // The effect's values as the host stores them.
+  // The effect's values as the host stores them, over what the effect declared.
   PF_ParamDef* d = m.defs;
+  for (size_t i = 0; i < declared_params.size() && i + 1 < 10; ++i) {
+    const PF_ParamDefUnion keep = d[i + 1].u;
+    d[i + 1] = declared_params[i];
+    d[i + 1].u = keep;
+  }
   d[1].param_type = PF_Param_BUTTON;
   d[2].param_type = PF_Param_FLOAT_SLIDER;
   d[2].u.fs_d.value = this->params.scale;
@@ -543,7 +714,68 @@ PF_Err Host::Send(PF_Cmd cmd, PF_ParamDef* params[], PF_LayerDef* output, void* 
   g_current = this;
   const PF_Err err = entry_(cmd, &m.in_data, &out_data, params, output, extra);
   g_current = previous;
+  if (cmd == PF_Cmd_GLOBAL_SETUP) m.global_data = out_data.global_data;
   return err;
+}
+
+PF_Handle Host::GlobalDataHandle() const { return impl_->global_data; }
+
+PF_Err Host::GlobalSetup() { return Send(PF_Cmd_GLOBAL_SETUP, nullptr, nullptr, nullptr); }
+
+PF_Err Host::ParamsSetup() {
+  declared_params.clear();
+  const PF_Err err = Send(PF_Cmd_PARAMS_SETUP, nullptr, nullptr, nullptr);
+  // A new instance of the effect starts from the declared defaults.
+  const auto declared = [this](int index) -> const PF_ParamDef* {
+    return index >= 1 && index <= static_cast<int>(declared_params.size()) ? &declared_params[index - 1] : nullptr;
+  };
+  if (const PF_ParamDef* d = declared(2)) params.scale = d->u.fs_d.dephault;
+  if (const PF_ParamDef* d = declared(3)) params.interpolation = d->u.pd.dephault;
+  if (const PF_ParamDef* d = declared(4)) params.edge_blur = d->u.fs_d.dephault;
+  if (const PF_ParamDef* d = declared(5)) params.gpu = d->u.bd.dephault != 0;
+  if (const PF_ParamDef* d = declared(8)) params.pixel_shape = d->u.pd.dephault;
+  return err;
+}
+
+PF_Err Host::UpdateParamsUI() {
+  PF_ParamDef* params[10];
+  for (int i = 0; i < 10; ++i) params[i] = &impl_->defs[i];
+  return Send(PF_Cmd_UPDATE_PARAMS_UI, params, nullptr, nullptr);
+}
+
+namespace {
+
+Registration* g_registration = nullptr;
+A_Err g_callback_result = 0;
+
+A_Err RegistrationCallback(PF_PluginDataPtr, const A_u_char* name, const A_u_char* match_name,
+                           const A_u_char* category, const A_u_char* entry_point, A_long kind,
+                           A_long api_major, A_long api_minor, A_long reserved_info) {
+  auto text = [](const A_u_char* s) { return s ? std::string(reinterpret_cast<const char*>(s)) : std::string(); };
+  Registration& r = *g_registration;
+  r.called = true;
+  r.name = text(name);
+  r.match_name = text(match_name);
+  r.category = text(category);
+  r.entry_point = text(entry_point);
+  r.kind = kind;
+  r.api_major = api_major;
+  r.api_minor = api_minor;
+  r.reserved_info = reserved_info;
+  return g_callback_result;
+}
+
+}  // namespace
+
+Registration Register(PF_PluginDataEntryFunc entry, const char* host_name, const char* host_version,
+                      A_Err callback_result) {
+  Registration r;
+  g_registration = &r;
+  g_callback_result = callback_result;
+  static SPBasicSuite unused_basic{};
+  r.result = entry(&r, &RegistrationCallback, &unused_basic, host_name, host_version);
+  g_registration = nullptr;
+  return r;
 }
 
 namespace {

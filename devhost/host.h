@@ -81,6 +81,25 @@ struct RenderResult {
   bool on_gpu = false;         // rendered with SMART_RENDER_GPU on GPU worlds
 };
 
+// What the module handed to the registration callback.
+struct Registration {
+  A_Err result = 0;
+  bool called = false;
+  std::string name, match_name, category, entry_point;
+  A_long kind = 0, api_major = 0, api_minor = 0, reserved_info = 0;
+};
+
+// Calls the module's PluginDataEntryFunction as a host scanning its plug-ins does; the callback
+// answers callback_result.
+Registration Register(PF_PluginDataEntryFunc entry, const char* host_name, const char* host_version,
+                      A_Err callback_result = 0);
+
+// The value and HIDDEN flag of one effect parameter's AEGP stream.
+struct StreamState {
+  bool hidden = false;
+  AEGP_StreamValue2 value{};
+};
+
 class Host {
  public:
   Host(PF_EffectMainFunc entry, HostApp app);
@@ -105,6 +124,9 @@ class Host {
   // the end of the host sends GPU_DEVICE_SETDOWN.
   GpuChoice gpu = GpuChoice::Off;
 
+  A_short api_major = 13, api_minor = 29;  // effect API version in in_data->version
+  AEGP_PluginID aegp_plugin_id = 77;       // what AEGP_RegisterWithAEGP hands out
+
   // Stores a global data record ({plugin_id, compat_state}) in a host handle, as global set-up
   // would; without it the effect sees no global data.
   void SetGlobalData(int32_t plugin_id, uint32_t compat_state);
@@ -114,10 +136,20 @@ class Host {
   // Makes the named callback (e.g. "checkout_param", "fill", "get_pixel_data8",
   // "AEGP_GetLayerStreamValue") answer code without doing anything.
   void FailCallback(const std::string& name, PF_Err code) { failing_[name] = code; }
+  // Makes the named callback throw a standard exception into the effect, as a broken host might.
+  void ThrowFromCallback(const std::string& name) { throwing_ = name; }
 
   // ---- Driving the effect ----
   // Sends one command through the entry point with this host's records.
   PF_Err Send(PF_Cmd cmd, PF_ParamDef* params[], PF_LayerDef* output, void* extra);
+
+  // The set-up commands, as a host sends them after loading the effect. GLOBAL_SETUP keeps the
+  // global data handle the effect made; PARAMS_SETUP records the declared parameters, which
+  // then stand in the parameter array, and resets `params` to their defaults.
+  PF_Err GlobalSetup();
+  PF_Err ParamsSetup();
+  PF_Err UpdateParamsUI();
+  PF_Handle GlobalDataHandle() const;
 
   // After Effects: SMART_PRE_RENDER for a layer made from the image.
   PreRenderResult SmartPreRender(const Image& layer);
@@ -138,6 +170,12 @@ class Host {
 
   // ---- What the effect did ----
   PF_OutData out_data{};
+  std::vector<PF_ParamDef> declared_params;  // through add_param, in order (index 1 first)
+  std::vector<A_long> declared_formats;      // through the pixel format suite
+  std::vector<std::pair<int, PF_ParamDef>> ui_updates;  // through PF_UpdateParamUI
+  std::map<int, StreamState> effect_streams;  // AEGP effect streams by parameter index
+  std::string registered_name;                // through AEGP_RegisterWithAEGP
+  int effect_refs_open = 0, streams_open = 0, stream_values_open = 0;
   std::vector<Notice> notices;
   // Suites acquired and not released, by name (should be empty between commands).
   std::map<std::string, int> SuitesHeld() const;
@@ -166,6 +204,7 @@ class Host {
   HostApp app_;
   std::map<std::string, bool> refused_suites_;
   std::map<std::string, PF_Err> failing_;
+  std::string throwing_;
   std::unique_ptr<Impl> impl_;
 };
 

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "devhost/host.h"
+#include "devhost/module.h"
 #include "devhost/image_io.h"
 #include "engine/scale_data.h"
-#include "frame/entry.h"
 
 namespace {
 
@@ -39,7 +39,11 @@ RGBA. Without INPUT it renders the bundled sample x8 with Nearest AA into out/.
   --host HOST          ae (smart render) | premiere (frame set-up and render) (default ae)
   --depth BITS         8 | 16 | 32 (default: the file's; 32 for float files). premiere: 8 or 32
   --field FIELD        none | upper | lower (default none)
-  --compat LEVEL       store global data with compatibility level 0, 1 or 2 (default: none)
+  --api-version M.N    effect API version the host reports (default 13.29 for ae, 13.5 for
+                       premiere); with the host executable's version it decides whether the
+                       plug-in suits the host (13.31: update advised; 13.33: too old, red frames)
+  --host-version V     host version string passed at registration (default 25.0)
+  --module PATH        the plug-in module to load (default: the one built beside this tool)
   --gpu FRAMEWORK      off | opencl | cuda (default off). Ticks GPU Acceleration and offers
                        the effect the first device of that framework; frames it accepts are
                        rendered there. Fails when the framework has no device here
@@ -69,7 +73,9 @@ struct Options {
   devhost::HostApp host = devhost::HostApp::AfterEffects;
   std::optional<devhost::Depth> depth;
   PF_Field field = PF_Field_FRAME;
-  std::optional<uint32_t> compat;
+  std::optional<std::pair<long, long>> api_version;
+  std::string host_version = "25.0";
+  std::string module = TESSGRAIN_MODULE_PATH;
   devhost::GpuChoice gpu = devhost::GpuChoice::Off;
   bool print_geometry = false;
   bool help = false;
@@ -177,8 +183,17 @@ Options ParseArguments(int argc, char** argv) {
       o.field = ParseChoice(name, value(), {std::pair{std::string_view("none"), PF_Field_FRAME},
                                             std::pair{std::string_view("upper"), PF_Field_UPPER},
                                             std::pair{std::string_view("lower"), PF_Field_LOWER}});
-    } else if (name == "--compat") {
-      o.compat = ParseChoice<uint32_t>(name, value(), {{"0", 0}, {"1", 1}, {"2", 2}});
+    } else if (name == "--api-version") {
+      const auto [major, minor] = SplitPair(name, value(), '.', "MAJOR.MINOR, e.g. 13.29");
+      o.api_version = {ParseInteger(name, major), ParseInteger(name, minor)};
+      if (o.api_version->first < 0 || o.api_version->first > 32767 || o.api_version->second < 0 ||
+          o.api_version->second > 32767) {
+        Fail("--api-version takes two numbers from 0 to 32767");
+      }
+    } else if (name == "--host-version") {
+      o.host_version = value();
+    } else if (name == "--module") {
+      o.module = value();
     } else if (name == "--gpu") {
       o.gpu = ParseChoice(name, value(), {std::pair{std::string_view("off"), devhost::GpuChoice::Off},
                                           std::pair{std::string_view("opencl"), devhost::GpuChoice::OpenCL},
@@ -310,7 +325,30 @@ int Run(int argc, char** argv) {
     Fail(input + " holds 16-bit samples, which Premiere Pro does not render: use --depth 8 or --depth 32");
   }
 
-  devhost::Host host(&EffectMain, o.host);
+  std::string load_error;
+  const std::unique_ptr<devhost::Module> module = devhost::Module::Load(o.module, &load_error);
+  if (!module) Fail(load_error);
+  // Registration, as a host scanning its plug-ins does it.
+  const char* host_name = premiere ? "Premiere Pro" : "After Effects";
+  const devhost::Registration reg =
+      devhost::Register(module->PluginDataEntry(), host_name, o.host_version.c_str());
+  if (reg.result != PF_Err_NONE || !reg.called) {
+    Fail(std::string("the plug-in refused to register with ") + host_name + " " + o.host_version +
+         " (code " + std::to_string(reg.result) + ")");
+  }
+
+  devhost::Host host(module->EffectMain(), o.host);
+  if (o.api_version) {
+    host.api_major = static_cast<A_short>(o.api_version->first);
+    host.api_minor = static_cast<A_short>(o.api_version->second);
+  }
+  PF_Err setup = host.GlobalSetup();
+  // A version notice is left in the message buffer whether or not the host is asked to show it.
+  if (host.out_data.return_msg[0] != '\0' && !(host.out_data.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE)) {
+    const std::string msg(host.out_data.return_msg, strnlen(host.out_data.return_msg, sizeof(host.out_data.return_msg)));
+    std::fprintf(stderr, "tessgrain-render: set-up message: %s\n", OneLine(msg).c_str());
+  }
+  if (setup == PF_Err_NONE) setup = host.ParamsSetup();
   devhost::EffectParams& params = host.params;
   params.scale = o.scale.value_or(sample ? 8.0 : 4.0);
   params.interpolation = o.interpolation.value_or(sample ? 3 : 1);
@@ -324,7 +362,11 @@ int Run(int argc, char** argv) {
   }
   host.downsample_x = host.downsample_y = o.downsample;
   host.field = o.field;
-  if (o.compat) host.SetGlobalData(0, *o.compat);
+  if (setup == PF_Err_NONE && !premiere) setup = host.UpdateParamsUI();
+  if (setup != PF_Err_NONE) {
+    ReportHostMessages(host);
+    Fail("the effect's set-up failed: " + ErrorName(setup) + " (code " + std::to_string(setup) + ")");
+  }
 
   if (o.print_geometry) {
     PrintGeometry(host, layer);

@@ -14,3 +14,10 @@ enum ParamIndex : int {
   PARAM_PIXEL_SHAPE = 8,    // popup, 1-based PixelShape
   PARAM_UPDATE = 9,         // button "Download Online", only when the plug-in is too old
 };
+
+// Popup values of "Interpolation algo" (1-based; the renderers use value - 1).
+enum InterpolationChoice : int {
+  INTERPOLATION_NEAREST = 1,
+  INTERPOLATION_LINEAR = 2,
+  INTERPOLATION_NEAREST_AA = 3,
+};

@@ -8,7 +8,7 @@
 
 #include "devhost/host.h"
 #include "engine/scale_data.h"
-#include "frame/entry.h"
+#include "loaded_module.h"
 
 using devhost::Depth;
 using devhost::Host;
@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(Drivers, SmartRenderDepth,
                          ::testing::Values(Depth::U8, Depth::U16, Depth::F32));
 
 TEST_P(SmartRenderDepth, NearestSquareAboutTheCornerReplicatesBlocks) {
-  Host host(&EffectMain, HostApp::AfterEffects);
+  Host host(Effect(), HostApp::AfterEffects);
   host.params = {3.0, 1, 1.0, false, 2};  // scale 3, Nearest, Square
   host.anchor_x = host.anchor_y = 0;
   host.row_padding_bytes = 24;
@@ -82,7 +82,7 @@ TEST_P(SmartRenderDepth, NearestSquareAboutTheCornerReplicatesBlocks) {
 }
 
 TEST_P(SmartRenderDepth, TooOldPluginPaintsTheWholeOutputRed) {
-  Host host(&EffectMain, HostApp::AfterEffects);
+  Host host(Effect(), HostApp::AfterEffects);
   host.SetGlobalData(0, 2);
   host.params = {2.0, 2, 1.0, true, 1};
   const devhost::RenderResult r = host.RenderSmart(Pattern(4, 4, GetParam()));
@@ -95,7 +95,7 @@ TEST_P(SmartRenderDepth, TooOldPluginPaintsTheWholeOutputRed) {
 }
 
 TEST(SmartPreRender, GpuFlagAnchorPhaseAndRecordOwnership) {
-  Host host(&EffectMain, HostApp::AfterEffects);
+  Host host(Effect(), HostApp::AfterEffects);
   host.params = {2.5, 3, 9.0, true, 1};  // Nearest AA with a blur above the scale
   host.anchor_x = host.anchor_y = 3.3;
   const devhost::PreRenderResult r = host.SmartPreRender(Pattern(10, 10, Depth::U8));
@@ -116,7 +116,7 @@ TEST(SmartPreRender, GpuFlagAnchorPhaseAndRecordOwnership) {
 }
 
 TEST(SmartPreRender, DownsampledPreviewWorksInDownsampledPixels) {
-  Host host(&EffectMain, HostApp::AfterEffects);
+  Host host(Effect(), HostApp::AfterEffects);
   host.params = {2.0, 1, 1.0, false, 2};
   host.downsample_x = host.downsample_y = {1, 2};
   host.anchor_x = host.anchor_y = 50;  // full-resolution layer pixels
@@ -129,7 +129,7 @@ TEST(SmartPreRender, DownsampledPreviewWorksInDownsampledPixels) {
 
 TEST(SmartPreRender, FailuresFreeTheRecordAndStopEarly) {
   {
-    Host host(&EffectMain, HostApp::AfterEffects);
+    Host host(Effect(), HostApp::AfterEffects);
     host.FailCallback("AEGP_GetLayerStreamValue", 42);
     const devhost::PreRenderResult r = host.SmartPreRender(Pattern(4, 4, Depth::U8));
     EXPECT_EQ(r.err, 42);
@@ -137,7 +137,7 @@ TEST(SmartPreRender, FailuresFreeTheRecordAndStopEarly) {
     ExpectClean(host);
   }
   {
-    Host host(&EffectMain, HostApp::AfterEffects);
+    Host host(Effect(), HostApp::AfterEffects);
     host.FailCallback("checkout_param", 9);
     const devhost::PreRenderResult r = host.SmartPreRender(Pattern(4, 4, Depth::U8));
     EXPECT_EQ(r.err, 9);
@@ -153,7 +153,7 @@ TEST(SmartPreRender, FailuresFreeTheRecordAndStopEarly) {
     for (const std::string& c : host.calls) EXPECT_NE(c, "AEGP_GetEffectLayer");
   }
   {
-    Host host(&EffectMain, HostApp::AfterEffects);
+    Host host(Effect(), HostApp::AfterEffects);
     host.RefuseSuite(kAEGPLayerSuite);
     const devhost::PreRenderResult r = host.SmartPreRender(Pattern(4, 4, Depth::U8));
     EXPECT_EQ(r.err, A_Err_MISSING_SUITE);
@@ -165,7 +165,7 @@ TEST(SmartPreRender, FailuresFreeTheRecordAndStopEarly) {
 
 TEST(SmartRender, RefusedSuitesGiveTheMissingSuiteCodeAndMessage) {
   for (const char* suite : {kPFWorldSuite, kPFPixelDataSuite}) {
-    Host host(&EffectMain, HostApp::AfterEffects);
+    Host host(Effect(), HostApp::AfterEffects);
     host.RefuseSuite(suite);
     const devhost::RenderResult r = host.RenderSmart(Pattern(4, 4, Depth::U16));
     EXPECT_EQ(r.err, A_Err_MISSING_SUITE) << suite;
@@ -177,19 +177,19 @@ TEST(SmartRender, RefusedSuitesGiveTheMissingSuiteCodeAndMessage) {
 
 TEST(SmartRender, CheckoutFailuresAndMissingPreRenderData) {
   {
-    Host host(&EffectMain, HostApp::AfterEffects);
+    Host host(Effect(), HostApp::AfterEffects);
     host.FailCallback("checkout_layer_pixels", 77);
     const devhost::RenderResult r = host.RenderSmart(Pattern(4, 4, Depth::U8));
     EXPECT_EQ(r.err, 77);
     for (const std::string& c : host.calls) EXPECT_NE(c, "checkin_layer_pixels");
   }
   {
-    Host host(&EffectMain, HostApp::AfterEffects);
+    Host host(Effect(), HostApp::AfterEffects);
     host.FailCallback("checkin_layer_pixels", 5);
     EXPECT_EQ(host.RenderSmart(Pattern(4, 4, Depth::U8)).err, 5);  // reported when nothing else failed
   }
   {
-    Host host(&EffectMain, HostApp::AfterEffects);
+    Host host(Effect(), HostApp::AfterEffects);
     EXPECT_EQ(host.RenderSmart(Pattern(4, 4, Depth::U8), false).err, PF_Err_INTERNAL_STRUCT_DAMAGED);
   }
 }
@@ -197,7 +197,7 @@ TEST(SmartRender, CheckoutFailuresAndMissingPreRenderData) {
 TEST(SmartRender, ForeignFormatsAndUnknownInterpolationLeaveTheOutputAlone) {
   const PF_Pixel marker{9, 8, 7, 6};
   {
-    Host host(&EffectMain, HostApp::AfterEffects);
+    Host host(Effect(), HostApp::AfterEffects);
     host.output_prefill = marker;
     host.output_format_override = 0x12345678;
     const devhost::RenderResult r = host.RenderSmart(Pattern(3, 3, Depth::U8));
@@ -206,7 +206,7 @@ TEST(SmartRender, ForeignFormatsAndUnknownInterpolationLeaveTheOutputAlone) {
     ExpectClean(host);
   }
   {
-    Host host(&EffectMain, HostApp::AfterEffects);
+    Host host(Effect(), HostApp::AfterEffects);
     host.output_prefill = marker;
     host.params.interpolation = 7;
     const devhost::RenderResult r = host.RenderSmart(Pattern(3, 3, Depth::U8));
@@ -221,7 +221,7 @@ class LegacyDepth : public ::testing::TestWithParam<Depth> {};
 INSTANTIATE_TEST_SUITE_P(Drivers, LegacyDepth, ::testing::Values(Depth::U8, Depth::F32));
 
 TEST_P(LegacyDepth, ProgressiveFrameIsClearedThenScaledFromTheSourceOrigin) {
-  Host host(&EffectMain, HostApp::Premiere);
+  Host host(Effect(), HostApp::Premiere);
   host.params = {2.0, 1, 1.0, false, 2};  // Nearest, Square
   host.source_origin_x = 1;
   host.source_origin_y = 2;
@@ -249,7 +249,7 @@ TEST_P(LegacyDepth, ProgressiveFrameIsClearedThenScaledFromTheSourceOrigin) {
 TEST_P(LegacyDepth, InterlacedFramesAreRedAndUpperFieldFirstRaisesANotice) {
   const double one = GetParam() == Depth::U8 ? 255 : 1.0;
   for (PF_Field field : {PF_Field_UPPER, PF_Field_LOWER}) {
-    Host host(&EffectMain, HostApp::Premiere);
+    Host host(Effect(), HostApp::Premiere);
     host.params = {2.0, 2, 1.0, false, 2};
     host.field = field;
     host.output_prefill = PF_Pixel{10, 20, 30, 40};
@@ -276,7 +276,7 @@ TEST_P(LegacyDepth, InterlacedFramesAreRedAndUpperFieldFirstRaisesANotice) {
 
 TEST(LegacyRender, TooOldPluginIsRedAndUnknownFormatsAre514) {
   {
-    Host host(&EffectMain, HostApp::Premiere);
+    Host host(Effect(), HostApp::Premiere);
     host.SetGlobalData(0, 2);
     host.params = {3.0, 2, 1.0, false, 2};
     const devhost::RenderResult r = host.RenderLegacy(Pattern(3, 3, Depth::U8));
@@ -284,13 +284,13 @@ TEST(LegacyRender, TooOldPluginIsRedAndUnknownFormatsAre514) {
     EXPECT_TRUE(AllRed(r.image, 255));
   }
   {
-    Host host(&EffectMain, HostApp::Premiere);
+    Host host(Effect(), HostApp::Premiere);
     host.output_format_override = PF_PixelFormat_ARGB32;
     EXPECT_EQ(host.RenderLegacy(Pattern(3, 3, Depth::U8)).err, PF_Err_UNRECOGNIZED_PARAM_TYPE);
     ExpectClean(host);
   }
   {
-    Host host(&EffectMain, HostApp::Premiere);
+    Host host(Effect(), HostApp::Premiere);
     host.RefuseSuite(kPFPixelFormatSuite);
     EXPECT_EQ(host.RenderLegacy(Pattern(3, 3, Depth::U8)).err, A_Err_MISSING_SUITE);
     EXPECT_STREQ(host.out_data.return_msg, "Not able to acquire AEFX Suite.");
@@ -299,7 +299,7 @@ TEST(LegacyRender, TooOldPluginIsRedAndUnknownFormatsAre514) {
 
 TEST(LegacyRender, AnotherHostGetsNothingDone) {
   // RENDER from a host that is not Premiere Pro leaves the output as the host made it.
-  Host host(&EffectMain, HostApp::AfterEffects);
+  Host host(Effect(), HostApp::AfterEffects);
   host.output_prefill = PF_Pixel{1, 2, 3, 4};
   const devhost::RenderResult r = host.RenderLegacy(Pattern(3, 3, Depth::U8));
   EXPECT_EQ(r.err, PF_Err_NONE);
@@ -313,7 +313,7 @@ TEST(SmartRender, FramesOnSeveralThreadsAtOnceMatchOneAtATime) {
   // read-only global data, so each thread's frame equals the same frame rendered alone.
   const Image layer = Pattern(40, 30, Depth::F32);
   auto render = [&layer](int i) {
-    Host host(&EffectMain, HostApp::AfterEffects);
+    Host host(Effect(), HostApp::AfterEffects);
     host.SetGlobalData(0, 0);
     host.params = {1.5 + i, i % 2 ? 2 : 3, 0.75, false, 1 + i % 3};
     host.anchor_x = 7.25 * i;
@@ -333,7 +333,7 @@ TEST(SmartRender, FramesOnSeveralThreadsAtOnceMatchOneAtATime) {
 }
 
 TEST(EffectMain, CommandsWithoutAHandlerAnswerZeroAndLeaveTheOutputAlone) {
-  Host host(&EffectMain, HostApp::AfterEffects);
+  Host host(Effect(), HostApp::AfterEffects);
   const PF_OutData before = host.out_data;
   for (PF_Cmd cmd : {2, 12, 15, -1, 34}) EXPECT_EQ(host.Send(cmd, nullptr, nullptr, nullptr), 0);
   EXPECT_EQ(std::memcmp(&before, &host.out_data, sizeof(before)), 0);

@@ -8,9 +8,12 @@
 #include <vector>
 
 #include "devhost/host.h"
-#include "frame/entry.h"
+#include "engine/prerender.h"
+#include "engine/render.h"
 #include "gpu/cuda_launch.h"
+#include "gpu/gpu_device.h"
 #include "gpu/opencl_program.h"
+#include "loaded_module.h"
 #include "opencl_device.h"
 
 using devhost::Depth;
@@ -20,6 +23,30 @@ using devhost::HostApp;
 using devhost::Image;
 
 namespace {
+
+// The render and GPU commands of this test program's own copy of the code, where the kernel text
+// can be swapped; everything else drives the module as a host loads it.
+PF_Err CoreEffect(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef*[],
+                  PF_LayerDef*, void* extra) {
+  try {
+    switch (cmd) {
+      case PF_Cmd_SMART_PRE_RENDER:
+        return SmartPreRender(in_data, out_data, static_cast<PF_PreRenderExtra*>(extra));
+      case PF_Cmd_SMART_RENDER:
+      case PF_Cmd_SMART_RENDER_GPU:
+        return SmartRender(in_data, out_data, static_cast<PF_SmartRenderExtra*>(extra),
+                           cmd == PF_Cmd_SMART_RENDER_GPU);
+      case PF_Cmd_GPU_DEVICE_SETUP:
+        return GpuDeviceSetup(in_data, out_data, static_cast<PF_GPUDeviceSetupExtra*>(extra));
+      case PF_Cmd_GPU_DEVICE_SETDOWN:
+        return GpuDeviceSetdown(in_data, out_data, static_cast<PF_GPUDeviceSetdownExtra*>(extra));
+      default:
+        return PF_Err_NONE;
+    }
+  } catch (PF_Err err) {
+    return err;
+  }
+}
 
 // Opaque and transparent pixels with distinct float colours.
 Image Layer(int w, int h) {
@@ -74,13 +101,13 @@ TEST(GpuRender, OpenCLFramesEqualTheCpuFrames) {
   const Image layer = Layer(13, 7);
   for (const Settings& s : {Settings{4, 1, 1, 1}, Settings{4, 2, 1, 2}, Settings{8, 3, 3, 1},
                             Settings{2, 3, 0, 2}}) {
-    Host cpu(&EffectMain, HostApp::AfterEffects);
+    Host cpu(Effect(), HostApp::AfterEffects);
     cpu.params = Params(s);
     const devhost::RenderResult expected = cpu.RenderSmart(layer);
     ASSERT_EQ(expected.err, PF_Err_NONE);
     ASSERT_FALSE(expected.on_gpu);
 
-    Host gpu(&EffectMain, HostApp::AfterEffects);
+    Host gpu(Effect(), HostApp::AfterEffects);
     gpu.params = Params(s);
     gpu.gpu = GpuChoice::OpenCL;
     gpu.row_padding_bytes = 40;  // pitches in pixels, not widths
@@ -101,7 +128,7 @@ TEST(GpuRender, OpenCLFramesEqualTheCpuFrames) {
 // Without "GPU Acceleration" pre-render announces no GPU frame: the host renders on the CPU.
 TEST(GpuRender, AFrameNotAnnouncedForTheGpuStaysOnTheCpu) {
   ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
-  Host host(&EffectMain, HostApp::AfterEffects);
+  Host host(Effect(), HostApp::AfterEffects);
   host.params = {3, 1, 1, false, 1};
   host.gpu = GpuChoice::OpenCL;
   const devhost::RenderResult r = host.RenderSmart(Layer(5, 5));
@@ -113,7 +140,7 @@ TEST(GpuRender, AFrameNotAnnouncedForTheGpuStaysOnTheCpu) {
 
 TEST(GpuDeviceSetup, BuildsTheProgramIntoA24ByteHandle) {
   ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
-  Host host(&EffectMain, HostApp::AfterEffects);
+  Host host(Effect(), HostApp::AfterEffects);
   host.params = {2, 1, 1, true, 1};
   host.gpu = GpuChoice::OpenCL;
   ASSERT_EQ(host.RenderSmart(Layer(3, 3)).err, PF_Err_NONE);
@@ -144,7 +171,7 @@ TEST(GpuDeviceSetup, BuildsTheProgramIntoA24ByteHandle) {
 TEST(GpuDeviceSetup, AKernelTextThatFailsToBuildDeclaresNothing) {
   ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
   SetOpenCLKernelTextForTesting("__kernel void ScaleKernel(__global float4* d) { d[0] = undeclared; }\n");
-  Host host(&EffectMain, HostApp::AfterEffects);
+  Host host(&CoreEffect, HostApp::AfterEffects);
   host.params = {2, 1, 1, true, 1};
   host.gpu = GpuChoice::OpenCL;
   testing::internal::CaptureStderr();
@@ -166,7 +193,7 @@ TEST(GpuDeviceSetup, AKernelTextThatFailsToBuildDeclaresNothing) {
 }
 
 TEST(GpuDeviceSetup, AFailingDeviceQueryIsReturnedAndDeclaresNothing) {
-  Host host(&EffectMain, HostApp::AfterEffects);
+  Host host(Effect(), HostApp::AfterEffects);
   host.Gpu().device = devhost::MakeUnbackedDevice(PF_GPU_Framework_OPENCL);
   host.params = {2, 1, 1, true, 1};
   host.gpu = GpuChoice::OpenCL;
@@ -183,7 +210,7 @@ TEST(GpuDeviceSetup, AFailingDeviceQueryIsReturnedAndDeclaresNothing) {
 // build that carries them does (never the Windows one).
 TEST(GpuDeviceSetup, CudaIsDeclaredExactlyWhenTheKernelsAreBuiltIn) {
   for (bool device_query_fails : {false, true}) {
-    Host host(&EffectMain, HostApp::AfterEffects);
+    Host host(Effect(), HostApp::AfterEffects);
     host.Gpu().device = devhost::MakeUnbackedDevice(PF_GPU_Framework_CUDA);
     host.params = {2, 1, 1, false, 1};  // the frame itself stays on the CPU
     host.gpu = GpuChoice::Cuda;
@@ -196,7 +223,7 @@ TEST(GpuDeviceSetup, CudaIsDeclaredExactlyWhenTheKernelsAreBuiltIn) {
 }
 
 TEST(GpuDeviceSetdown, WithoutAnOpenCLRecordAcquiresNothing) {
-  Host host(&EffectMain, HostApp::AfterEffects);
+  Host host(Effect(), HostApp::AfterEffects);
   int record = 0;
   for (const PF_GPUDeviceSetdownInput& in :
        {PF_GPUDeviceSetdownInput{&record, PF_GPU_Framework_CUDA, 0},
@@ -210,7 +237,7 @@ TEST(GpuDeviceSetdown, WithoutAnOpenCLRecordAcquiresNothing) {
 }
 
 TEST(GpuDeviceSetup, AMissingSuiteRaises13) {
-  Host host(&EffectMain, HostApp::AfterEffects);
+  Host host(Effect(), HostApp::AfterEffects);
   host.Gpu().device = devhost::MakeUnbackedDevice(PF_GPU_Framework_OPENCL);
   host.RefuseSuite(kPFGPUDeviceSuite);
   PF_GPUDeviceSetupInput input{PF_GPU_Framework_OPENCL, 0};
@@ -239,7 +266,7 @@ TEST(GpuRender, SuiteFailuresKeepExclusiveAccessBalanced) {
       {{"GetGPUWorldData", "ReleaseExclusiveDeviceAccess"}, PF_Err_OUT_OF_MEMORY, 1},
   };
   for (const Case& c : cases) {
-    Host host(&EffectMain, HostApp::AfterEffects);
+    Host host(Effect(), HostApp::AfterEffects);
     host.params = {2, 1, 1, true, 1};
     host.gpu = GpuChoice::OpenCL;
     host.output_prefill = PF_Pixel{255, 1, 2, 3};
@@ -262,7 +289,7 @@ TEST(GpuRender, SuiteFailuresKeepExclusiveAccessBalanced) {
 
 TEST(GpuRender, AForeignPixelFormatIs514AndTouchesNoDevice) {
   ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
-  Host host(&EffectMain, HostApp::AfterEffects);
+  Host host(Effect(), HostApp::AfterEffects);
   host.params = {2, 1, 1, true, 1};
   host.gpu = GpuChoice::OpenCL;
   host.output_format_override = PF_PixelFormat_ARGB128;
@@ -275,12 +302,12 @@ TEST(GpuRender, AForeignPixelFormatIs514AndTouchesNoDevice) {
 }
 
 TEST(GpuRender, CudaFramesEqualTheCpuFrames) {
-  Host gpu(&EffectMain, HostApp::AfterEffects);
+  Host gpu(Effect(), HostApp::AfterEffects);
   gpu.gpu = GpuChoice::Cuda;
   std::string why;
   if (!gpu.OpenGpu(&why)) GTEST_SKIP() << "no CUDA launch is possible here: " << why;
   const Image layer = Layer(13, 7);
-  Host cpu(&EffectMain, HostApp::AfterEffects);
+  Host cpu(Effect(), HostApp::AfterEffects);
   cpu.params = gpu.params = {4, 2, 1, true, 1};
   const devhost::RenderResult expected = cpu.RenderSmart(layer);
   gpu.row_padding_bytes = 48;

@@ -5,25 +5,26 @@
 #include <cstring>
 
 #include "devhost/host.h"
-#include "frame/entry.h"
 #include "gpu/opencl_api.h"
+#include "loaded_module.h"
 
 namespace {
 
 TEST(WithoutOpenCL, TheDeviceIsDeclinedAndFramesRenderOnTheCpu) {
   ASSERT_EQ(OpenCL(), nullptr) << "this test needs a process without an OpenCL library";
+  ASSERT_NE(Effect(), nullptr);  // the module loaded all the same
   devhost::Image layer(6, 5, devhost::Depth::F32);
   for (int y = 0; y < 5; ++y) {
     for (int x = 0; x < 6; ++x) {
       for (int c = 0; c < 4; ++c) layer.Set(x, y, c, 0.125 * ((x + y + c) % 8));
     }
   }
-  devhost::Host cpu(&EffectMain, devhost::HostApp::AfterEffects);
+  devhost::Host cpu(Effect(), devhost::HostApp::AfterEffects);
   cpu.params = {3, 3, 1.5, true, 1};
   const devhost::RenderResult expected = cpu.RenderSmart(layer);
   ASSERT_EQ(expected.err, PF_Err_NONE);
 
-  devhost::Host host(&EffectMain, devhost::HostApp::AfterEffects);
+  devhost::Host host(Effect(), devhost::HostApp::AfterEffects);
   host.params = cpu.params;
   host.gpu = devhost::GpuChoice::OpenCL;
   host.Gpu().device = devhost::MakeUnbackedDevice(PF_GPU_Framework_OPENCL);

@@ -1,0 +1,274 @@
+// The loaded module end to end, as After Effects and Premiere Pro sessions drive it: registration,
+// global set-up, parameter set-up, UI updates, rendering; compatibility levels; failing hosts.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "devhost/host.h"
+#include "frame/global_data.h"
+#include "loaded_module.h"
+#include "params/param_index.h"
+
+using devhost::Depth;
+using devhost::Host;
+using devhost::HostApp;
+using devhost::Image;
+
+namespace {
+
+Image Opaque(int w, int h) {
+  Image image(w, h, Depth::U8);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      image.Set(x, y, 0, 10 * x);
+      image.Set(x, y, 1, 10 * y);
+      image.Set(x, y, 2, 7);
+      image.Set(x, y, 3, 255);
+    }
+  }
+  return image;
+}
+
+GlobalData Global(const Host& host) { return PeekGlobalData(host.GlobalDataHandle()); }
+
+void ExpectBalanced(const Host& host) {
+  EXPECT_TRUE(host.SuitesHeld().empty());
+  EXPECT_EQ(host.effect_refs_open, 0);
+  EXPECT_EQ(host.streams_open, 0);
+  EXPECT_EQ(host.stream_values_open, 0);
+  EXPECT_EQ(host.params_checked_out, 0);
+}
+
+TEST(Registration, ExportsAndTheRegistrationValues) {
+  EXPECT_NE(LoadedModule().NvOptimusEnablementCuda(), nullptr);
+  EXPECT_EQ(*LoadedModule().NvOptimusEnablementCuda(), 1);
+
+  const devhost::Registration r = devhost::Register(LoadedModule().PluginDataEntry(), "After Effects", "25.0");
+  EXPECT_EQ(r.result, 0);
+  ASSERT_TRUE(r.called);
+  EXPECT_EQ(r.name, "Orbisk Tessgrain");
+  EXPECT_EQ(r.match_name, "ML_Tessgrain");
+  EXPECT_EQ(r.category, "Mirelune");
+  EXPECT_EQ(r.entry_point, "EffectMain");
+  EXPECT_EQ(r.kind, 0x65464B54);
+  EXPECT_EQ(r.api_major, 13);
+  EXPECT_EQ(r.api_minor, 29);
+  EXPECT_EQ(r.reserved_info, 8);
+
+  // The callback's own answer is passed on.
+  EXPECT_EQ(devhost::Register(LoadedModule().PluginDataEntry(), "Premiere Pro", "24.0", 7).result, 7);
+}
+
+TEST(Registration, TooOldHostsAreRefusedWithoutCallingBack) {
+  for (const char* version : {"16.1x3", "12.0"}) {
+    const devhost::Registration r =
+        devhost::Register(LoadedModule().PluginDataEntry(), "After Effects", version);
+    EXPECT_EQ(r.result, PF_Err_INVALID_CALLBACK) << version;
+    EXPECT_FALSE(r.called) << version;
+  }
+  // An unknown host, or a version that does not parse, is let in.
+  EXPECT_TRUE(devhost::Register(LoadedModule().PluginDataEntry(), "After Effects 2024", "1.0").called);
+  EXPECT_TRUE(devhost::Register(LoadedModule().PluginDataEntry(), "After Effects", "beta").called);
+}
+
+TEST(AfterEffectsSession, SetUpUpdateAndRender) {
+  Host host(Effect(), HostApp::AfterEffects);
+  ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
+  EXPECT_EQ(host.out_data.my_version, 0x00088024u);
+  EXPECT_EQ(host.out_data.out_flags, 0x060006A0);
+  EXPECT_EQ(host.out_data.out_flags2, 0x0A001400);
+  EXPECT_EQ(Global(host).plugin_id, 77);
+  EXPECT_EQ(Global(host).compat_state, 0u);
+  EXPECT_EQ(host.registered_name, "Orbisk Tessgrain");
+  EXPECT_TRUE(host.declared_formats.empty());
+
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  ASSERT_EQ(host.declared_params.size(), 8u);
+  EXPECT_EQ(host.out_data.num_params, 9);
+  const auto& p = host.declared_params;
+  EXPECT_STREQ(p[0].name, "v1.1.0");
+  EXPECT_EQ(p[0].param_type, PF_Param_BUTTON);
+  EXPECT_STREQ(p[0].u.button_d.u.namesptr, "Settings");
+  EXPECT_EQ(p[0].flags, PF_ParamFlag_SUPERVISE);
+  EXPECT_EQ(p[1].uu.id, 1);
+  EXPECT_EQ(p[1].u.fs_d.valid_max, 64.0f);
+  EXPECT_EQ(p[1].u.fs_d.precision, 2);
+  EXPECT_EQ(p[1].ui_flags, 0);  // a supported host: enabled and visible
+  EXPECT_STREQ(p[2].u.pd.u.namesptr, "Nearest|Linear|Nearest AA");
+  EXPECT_EQ(p[2].flags, PF_ParamFlag_CANNOT_TIME_VARY);
+  EXPECT_EQ(p[3].ui_flags, PF_PUI_INVISIBLE);
+  EXPECT_EQ(p[4].u.bd.value, 1);  // GPU on
+  EXPECT_EQ(p[4].ui_flags, 0);
+  EXPECT_EQ(p[5].param_type, PF_Param_FIX_SLIDER);
+  EXPECT_EQ(p[5].u.fd.valid_max, 0x7FFF0000);
+  EXPECT_EQ(p[6].param_type, PF_Param_POINT);
+  EXPECT_EQ(p[7].u.pd.value, 1);  // Point
+  EXPECT_EQ(p[7].ui_flags, PF_PUI_INVISIBLE);
+
+  // Edge Blur follows the interpolation through the stream's HIDDEN flag; the anchor point
+  // lands in the hidden point parameter.
+  host.anchor_x = 12.5;
+  host.anchor_y = -3.0;
+  host.params.interpolation = INTERPOLATION_NEAREST_AA;
+  ASSERT_EQ(host.UpdateParamsUI(), PF_Err_NONE);
+  EXPECT_FALSE(host.effect_streams[PARAM_EDGE_BLUR].hidden);
+  host.params.interpolation = INTERPOLATION_LINEAR;
+  ASSERT_EQ(host.UpdateParamsUI(), PF_Err_NONE);
+  EXPECT_TRUE(host.effect_streams[PARAM_EDGE_BLUR].hidden);
+  EXPECT_TRUE(host.ui_updates.empty());
+  const AEGP_StreamVal2& anchor = host.effect_streams[PARAM_ANCHOR].value.val;
+  EXPECT_EQ(anchor.two_d.x, 12.5);
+  EXPECT_EQ(anchor.two_d.y, -3.0);
+  ExpectBalanced(host);
+
+  host.params.scale = 2;
+  host.params.interpolation = INTERPOLATION_NEAREST;
+  host.params.pixel_shape = 2;
+  host.anchor_x = host.anchor_y = 0;
+  const devhost::RenderResult r = host.RenderSmart(Opaque(3, 2));
+  ASSERT_EQ(r.err, PF_Err_NONE);
+  ASSERT_EQ(r.image.width, 6);
+  EXPECT_EQ(r.image.Get(5, 3, 0), 20);
+  EXPECT_EQ(host.Send(PF_Cmd_GLOBAL_SETDOWN, nullptr, nullptr, nullptr), PF_Err_NONE);
+  ExpectBalanced(host);
+}
+
+TEST(PremiereSession, FormatsParametersUpdatesAndRender) {
+  Host host(Effect(), HostApp::Premiere);
+  ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
+  EXPECT_EQ(host.out_data.out_flags2, 0x08001400);
+  ASSERT_EQ(host.declared_formats.size(), 2u);
+  EXPECT_EQ(host.declared_formats[0], PrPixelFormat_BGRA_4444_32f);
+  EXPECT_EQ(host.declared_formats[1], PrPixelFormat_BGRA_4444_8u);
+  EXPECT_EQ(Global(host).plugin_id, 0);
+  EXPECT_TRUE(host.registered_name.empty());
+
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  ASSERT_EQ(host.declared_params.size(), 8u);
+  EXPECT_EQ(host.declared_params[4].u.bd.value, 0);  // GPU off and hidden
+  EXPECT_EQ(host.declared_params[4].ui_flags, PF_PUI_INVISIBLE);
+  EXPECT_EQ(host.declared_params[7].u.pd.value, 2);  // Square
+
+  host.params.interpolation = INTERPOLATION_NEAREST_AA;
+  ASSERT_EQ(host.UpdateParamsUI(), PF_Err_NONE);
+  host.params.interpolation = INTERPOLATION_NEAREST;
+  ASSERT_EQ(host.UpdateParamsUI(), PF_Err_NONE);
+  ASSERT_EQ(host.ui_updates.size(), 2u);
+  EXPECT_EQ(host.ui_updates[0].first, PARAM_EDGE_BLUR);
+  EXPECT_EQ(host.ui_updates[0].second.ui_flags & PF_PUI_INVISIBLE, 0);
+  EXPECT_NE(host.ui_updates[1].second.ui_flags & PF_PUI_INVISIBLE, 0);
+  EXPECT_TRUE(host.effect_streams.empty());  // no AEGP streams in Premiere Pro
+
+  host.params.scale = 2;
+  const devhost::RenderResult r = host.RenderLegacy(Opaque(3, 2));
+  ASSERT_EQ(r.err, PF_Err_NONE);
+  EXPECT_EQ(r.image.width, 6);
+  ExpectBalanced(host);
+}
+
+TEST(Compatibility, TooOldPluginHidesTheControlsAndRendersRed) {
+  Host host(Effect(), HostApp::AfterEffects);
+  host.api_minor = 33;
+  ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
+  EXPECT_EQ(Global(host).compat_state, 2u);
+  EXPECT_NE(std::string(host.out_data.return_msg), "");  // the notice
+
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  ASSERT_EQ(host.declared_params.size(), 9u);
+  EXPECT_EQ(host.out_data.num_params, 10);
+  for (int i : {1, 2, 4}) {
+    EXPECT_EQ(host.declared_params[i].ui_flags, PF_PUI_DISABLED | PF_PUI_INVISIBLE) << i;
+  }
+  EXPECT_EQ(host.declared_params[4].u.bd.value, 0);
+  EXPECT_STREQ(host.declared_params[8].name, "Download Online");
+  EXPECT_STREQ(host.declared_params[8].u.button_d.u.namesptr, "Please Update !");
+  EXPECT_EQ(host.declared_params[8].uu.id, 8);
+
+  host.params.gpu = true;
+  host.params.scale = 2;
+  const devhost::RenderResult r = host.RenderSmart(Opaque(2, 2));
+  ASSERT_EQ(r.err, PF_Err_NONE);
+  EXPECT_EQ(r.pre_render->output.flags, PF_RenderOutputFlag_RETURNS_EXTRA_PIXELS);
+  EXPECT_EQ(r.image.Get(0, 0, 0), 255);
+  EXPECT_EQ(r.image.Get(0, 0, 1), 0);
+
+  Host advised(Effect(), HostApp::AfterEffects);
+  advised.api_minor = 31;
+  ASSERT_EQ(advised.GlobalSetup(), PF_Err_NONE);
+  EXPECT_EQ(Global(advised).compat_state, 1u);
+  ASSERT_EQ(advised.ParamsSetup(), PF_Err_NONE);
+  EXPECT_EQ(advised.out_data.num_params, 9);
+}
+
+TEST(FailingHosts, RefusedSuitesAnswer13WithTheMessageWhereTheOutputIsAtHand) {
+  struct Case {
+    HostApp app;
+    const char* suite;
+    bool message;
+  };
+  for (const Case& c : {Case{HostApp::Premiere, kPFPixelFormatSuite, true},
+                        Case{HostApp::AfterEffects, kPFHandleSuite, true},
+                        Case{HostApp::AfterEffects, kAEGPUtilitySuite, false}}) {
+    Host host(Effect(), c.app);
+    host.RefuseSuite(c.suite);
+    EXPECT_EQ(host.GlobalSetup(), A_Err_MISSING_SUITE) << c.suite;
+    EXPECT_EQ(std::string(host.out_data.return_msg) == "Not able to acquire AEFX Suite.", c.message) << c.suite;
+    EXPECT_EQ(host.GlobalDataHandle(), nullptr) << c.suite;
+    EXPECT_TRUE(host.SuitesHeld().empty()) << c.suite;
+  }
+
+  Host ui(Effect(), HostApp::AfterEffects);
+  ASSERT_EQ(ui.GlobalSetup(), PF_Err_NONE);
+  ASSERT_EQ(ui.ParamsSetup(), PF_Err_NONE);
+  ui.RefuseSuite(kAEGPDynamicStreamSuite);
+  EXPECT_EQ(ui.UpdateParamsUI(), A_Err_MISSING_SUITE);
+  EXPECT_EQ(ui.out_data.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE, 0);
+  ExpectBalanced(ui);
+}
+
+TEST(FailingHosts, RegistrationFailureAndAnchorFailuresKeepEverythingBalanced) {
+  Host host(Effect(), HostApp::AfterEffects);
+  host.FailCallback("AEGP_RegisterWithAEGP", 21);
+  EXPECT_EQ(host.GlobalSetup(), 21);
+  EXPECT_STREQ(host.out_data.return_msg, "Cannot register plugin with AEGP!");
+  EXPECT_NE(host.out_data.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE, 0);
+  EXPECT_EQ(host.GlobalDataHandle(), nullptr);
+
+  // Without registration the UI update changes nothing and reports success.
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  EXPECT_EQ(host.UpdateParamsUI(), PF_Err_NONE);
+  EXPECT_TRUE(host.effect_streams.empty());
+
+  Host anchor(Effect(), HostApp::AfterEffects);
+  ASSERT_EQ(anchor.GlobalSetup(), PF_Err_NONE);
+  ASSERT_EQ(anchor.ParamsSetup(), PF_Err_NONE);
+  anchor.anchor_x = anchor.anchor_y = 4;
+  anchor.FailCallback("AEGP_GetLayerStreamValue", 30);
+  EXPECT_EQ(anchor.UpdateParamsUI(), PF_Err_NONE);  // the anchor copy's result is not used
+  EXPECT_EQ(anchor.effect_streams[PARAM_ANCHOR].value.val.two_d.x, 0.0);
+  ExpectBalanced(anchor);
+
+  // A suite the anchor copy cannot get ends the command with 516.
+  Host refused(Effect(), HostApp::AfterEffects);
+  ASSERT_EQ(refused.GlobalSetup(), PF_Err_NONE);
+  ASSERT_EQ(refused.ParamsSetup(), PF_Err_NONE);
+  refused.RefuseSuite(kAEGPLayerSuite);
+  EXPECT_EQ(refused.UpdateParamsUI(), PF_Err_BAD_CALLBACK_PARAM);
+  ExpectBalanced(refused);
+}
+
+TEST(EffectMain, AboutMissingInputsAndHostExceptions) {
+  Host host(Effect(), HostApp::AfterEffects);
+  EXPECT_EQ(host.Send(PF_Cmd_ABOUT, nullptr, nullptr, nullptr), PF_Err_NONE);
+  EXPECT_STREQ(host.out_data.return_msg, "Orbisk Tessgrain\n\nUpscaling effect");
+
+  EXPECT_EQ(host.Send(PF_Cmd_UPDATE_PARAMS_UI, nullptr, nullptr, nullptr), PF_Err_BAD_CALLBACK_PARAM);
+
+  // Whatever a handler meets that is not a host error code becomes 1.
+  Host throwing(Effect(), HostApp::AfterEffects);
+  throwing.ThrowFromCallback("checkout_param");
+  EXPECT_EQ(throwing.SmartPreRender(Opaque(2, 2)).err, A_Err_GENERIC);
+}
+
+}  // namespace
