@@ -15,6 +15,8 @@ endfunction()
 # The three builds run under one ctest, so each names its tests apart.
 if(WIN32)
   set(TG_TEST_SUFFIX ".win64")
+elseif(TESSGRAIN_SANITIZE MATCHES "thread")
+  set(TG_TEST_SUFFIX ".tsan")
 elseif(TESSGRAIN_SANITIZE)
   set(TG_TEST_SUFFIX ".sanitize")
 else()

@@ -21,7 +21,8 @@ constexpr A_short kPremiereLastAdvised = 6;
 // report.
 constexpr std::uint8_t kFirstTooNewExecutable = 27;
 
-const wchar_t kDownloadAddress[] = L"www.mirelune.example/Orbisk";
+// The maker's site, as in the PiPL's support address.
+const wchar_t kDownloadAddress[] = L"www.mirelune.com/Orbisk";
 
 CompatibilityLevel RateApi(PF_SpecVersion api, A_short lastSuited, A_short lastAdvised,
                            CompatibilityLevel base) {

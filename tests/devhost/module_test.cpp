@@ -218,13 +218,19 @@ TEST(FailingHosts, RefusedSuitesAnswer13WithTheMessageWhereTheOutputIsAtHand) {
     EXPECT_TRUE(host.SuitesHeld().empty()) << c.suite;
   }
 
-  Host ui(Effect(), HostApp::AfterEffects);
-  ASSERT_EQ(ui.GlobalSetup(), PF_Err_NONE);
-  ASSERT_EQ(ui.ParamsSetup(), PF_Err_NONE);
-  ui.RefuseSuite(kAEGPDynamicStreamSuite);
-  EXPECT_EQ(ui.UpdateParamsUI(), A_Err_MISSING_SUITE);
-  EXPECT_EQ(ui.out_data.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE, 0);
-  ExpectBalanced(ui);
+  // The UI update's own suites report through the output record; the AEGP ones do not.
+  for (const Case& c : {Case{HostApp::AfterEffects, kPFParamUtilsSuite, true},
+                        Case{HostApp::AfterEffects, kAEGPDynamicStreamSuite, false},
+                        Case{HostApp::AfterEffects, kAEGPEffectSuite, false}}) {
+    Host ui(Effect(), c.app);
+    ASSERT_EQ(ui.GlobalSetup(), PF_Err_NONE);
+    ASSERT_EQ(ui.ParamsSetup(), PF_Err_NONE);
+    ui.out_data.return_msg[0] = '\0';
+    ui.RefuseSuite(c.suite);
+    EXPECT_EQ(ui.UpdateParamsUI(), A_Err_MISSING_SUITE) << c.suite;
+    EXPECT_EQ((ui.out_data.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) != 0, c.message) << c.suite;
+    ExpectBalanced(ui);
+  }
 }
 
 TEST(FailingHosts, RegistrationFailureAndAnchorFailuresKeepEverythingBalanced) {

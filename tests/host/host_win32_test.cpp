@@ -1,0 +1,296 @@
+// The gate's Windows side: resource hiding on a loaded image, the registry walk of the plug-in
+// cache reset, and the real module loaded by host programs named AfterFX.exe.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/compat_gate.h"
+#include "host/module_image.h"
+#include "host/plugin_cache.h"
+#include "probe_host.h"
+
+namespace {
+
+// ---- Helpers ----------------------------------------------------------------------------------
+
+bool UnderWine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+std::wstring ExecutableDirectory() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir = path;
+  return dir.substr(0, dir.find_last_of(L"\\/"));
+}
+
+std::wstring WindowsPath(std::wstring path) {
+  for (wchar_t& c : path) {
+    if (c == L'/') c = L'\\';
+  }
+  return path;
+}
+
+std::vector<char> FileBytes(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool HasPiPL(HMODULE module) {
+  return FindResourceW(module, MAKEINTRESOURCEW(16000), L"PIPL") != nullptr;
+}
+
+// A private folder holding copies of the resource module under the names a test asks for.
+class ModuleCopies {
+ public:
+  ModuleCopies() {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    dir_ = std::wstring(temp) + L"tg_host_" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(dir_.c_str(), nullptr);
+  }
+  ~ModuleCopies() {
+    for (const std::wstring& file : files_) DeleteFileW(file.c_str());
+    RemoveDirectoryW(dir_.c_str());
+  }
+  std::wstring Copy(const std::wstring& name) {
+    const std::wstring path = dir_ + L"\\" + name;
+    const std::wstring source = ExecutableDirectory() + L"\\" + TG_RESOURCE_MODULE;
+    EXPECT_TRUE(CopyFileW(source.c_str(), path.c_str(), FALSE)) << GetLastError();
+    files_.push_back(path);
+    return path;
+  }
+
+ private:
+  std::wstring dir_;
+  std::vector<std::wstring> files_;
+};
+
+class GateFlags : public ::testing::Test {
+ protected:
+  void SetUp() override { gateRefused = cacheResetPending = false; }
+  void TearDown() override { gateRefused = cacheResetPending = false; }
+  ModuleCopies copies_;
+};
+
+// ---- Resource hiding --------------------------------------------------------------------------
+
+TEST_F(GateFlags, HidingClearsTheLoadedImageOnly) {
+  const std::wstring path = copies_.Copy(L"hide_probe.dll");
+  const std::vector<char> before = FileBytes(path);
+  HMODULE module = LoadLibraryW(path.c_str());
+  ASSERT_NE(module, nullptr);
+  ASSERT_TRUE(HasPiPL(module));
+
+  EXPECT_TRUE(HideModuleResources(module));
+  EXPECT_FALSE(HasPiPL(module));
+  EXPECT_EQ(FileBytes(path), before);
+  FreeLibrary(module);
+
+  // A fresh mapping of the same file has its resources again.
+  module = LoadLibraryW(path.c_str());
+  ASSERT_NE(module, nullptr);
+  EXPECT_TRUE(HasPiPL(module));
+  FreeLibrary(module);
+}
+
+TEST_F(GateFlags, FirstRefusalPinsAndHidesTheModule) {
+  const std::wstring path = copies_.Copy(L"refused_probe.dll");
+  HMODULE module = LoadLibraryW(path.c_str());
+  ASSERT_NE(module, nullptr);
+
+  EXPECT_FALSE(IsHostCompatible(module, HostApp::AfterEffects, {16, 0}));
+  EXPECT_FALSE(HasPiPL(module));
+  EXPECT_TRUE(gateRefused);
+  EXPECT_TRUE(cacheResetPending);
+  FreeLibrary(module);
+  EXPECT_EQ(GetModuleHandleW(path.c_str()), module);  // the gate's own reference keeps it
+}
+
+TEST_F(GateFlags, LaterRefusalsAndAllowedHostsLeaveTheModuleAlone) {
+  const std::wstring path = copies_.Copy(L"second_probe.dll");
+  HMODULE module = LoadLibraryW(path.c_str());
+  ASSERT_NE(module, nullptr);
+
+  EXPECT_TRUE(IsHostCompatible(module, HostApp::AfterEffects, {17, 0}));
+  EXPECT_TRUE(IsHostCompatible(module, HostApp::PremierePro, {14, 0}));
+  EXPECT_FALSE(gateRefused);
+
+  gateRefused = true;  // an earlier refusal; its cache reset has run
+  EXPECT_FALSE(IsHostCompatible(module, HostApp::PremierePro, {13, 0}));
+  EXPECT_TRUE(HasPiPL(module));
+  EXPECT_FALSE(cacheResetPending);
+  FreeLibrary(module);
+  EXPECT_EQ(GetModuleHandleW(path.c_str()), nullptr);
+}
+
+// ---- Registry ---------------------------------------------------------------------------------
+
+// The tests below rewrite HKEY_CURRENT_USER\SOFTWARE\Adobe, so they run only in a Wine prefix.
+class AdobeRegistry : public GateFlags {
+ protected:
+  void SetUp() override {
+    if (!UnderWine()) GTEST_SKIP() << "rewrites HKCU\\SOFTWARE\\Adobe; runs only under Wine";
+    GateFlags::SetUp();
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Adobe");
+  }
+  void TearDown() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Adobe");
+    RegDeleteTreeW(HKEY_CURRENT_USER, kWin7Key);
+    GateFlags::TearDown();
+  }
+
+  static void Create(const std::wstring& below) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (L"SOFTWARE\\Adobe\\" + below).c_str(), 0,
+                              nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  static bool Exists(const std::wstring& below) {
+    HKEY key = nullptr;
+    const std::wstring path = below.empty() ? L"SOFTWARE\\Adobe" : L"SOFTWARE\\Adobe\\" + below;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+      return false;
+    }
+    RegCloseKey(key);
+    return true;
+  }
+  static DWORD SubkeyCount(const std::wstring& path) {
+    HKEY key = nullptr;
+    DWORD count = 0xFFFF;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr, nullptr);
+      RegCloseKey(key);
+    }
+    return count;
+  }
+
+  static constexpr const wchar_t* kWin7Key = L"Software\\Wine\\AppDefaults\\AfterFX.exe";
+};
+
+TEST_F(AdobeRegistry, WalkVisitsEveryKeyWithItsLowerCasePath) {
+  Create(L"Walk\\Alpha\\Beta");
+  Create(L"Walk\\Alpha\\GAMMA");
+  Create(L"Walk\\Delta\\Hidden");
+  std::set<std::string> paths;
+  std::set<std::wstring> names;
+  WalkRegistryKeys(HKEY_CURRENT_USER, mlUtf8String("\\start"), L"SOFTWARE\\Adobe\\Walk",
+                   [&](RegistryKey, const mlUtf8String& path, const std::wstring& name) {
+                     paths.insert(path.Bytes());
+                     names.insert(name);
+                     return path != mlUtf8String("\\start\\delta");
+                   });
+  EXPECT_EQ(paths, (std::set<std::string>{"\\start\\alpha", "\\start\\alpha\\beta",
+                                          "\\start\\alpha\\gamma", "\\start\\delta"}));
+  EXPECT_EQ(names, (std::set<std::wstring>{L"Alpha", L"Beta", L"GAMMA", L"Delta"}));
+}
+
+TEST_F(AdobeRegistry, ResetDeletesOnlyThisLibrarysCacheEntries) {
+  const std::wstring cache = L"After Effects\\24.0\\PluginCache.AEGP\\en_US\\";
+  Create(cache + L"Tessgrain.aex\\Cached");
+  Create(cache + L"Other.aex\\Data");
+  Create(cache + L"Other.aex\\TESSGRAIN.AEX");
+  Create(L"Premiere Pro\\24.0\\PluginCache_Tessgrain.aex_old\\Sub");
+  Create(L"Premiere Pro\\24.0\\PluginCache.Win\\Kept.prm");
+  Create(L"Settings\\Tessgrain.aex\\Data");
+  Create(L"Tessgrain.aex\\PluginCache");
+
+  const std::wstring path = copies_.Copy(L"Tessgrain.aex");
+  HMODULE module = LoadLibraryW(path.c_str());
+  ASSERT_NE(module, nullptr);
+  ResetPluginCache(module);
+  FreeLibrary(module);
+
+  EXPECT_FALSE(Exists(cache + L"Tessgrain.aex"));
+  EXPECT_TRUE(Exists(cache + L"Other.aex\\Data"));
+  EXPECT_FALSE(Exists(cache + L"Other.aex\\TESSGRAIN.AEX"));  // searched below another plug-in
+  EXPECT_FALSE(Exists(L"Premiere Pro\\24.0\\PluginCache_Tessgrain.aex_old"));
+  EXPECT_TRUE(Exists(L"Premiere Pro\\24.0\\PluginCache.Win\\Kept.prm"));
+  EXPECT_TRUE(Exists(L"Settings\\Tessgrain.aex\\Data"));  // no plug-in cache on its path
+  EXPECT_TRUE(Exists(L"Tessgrain.aex"));
+  EXPECT_FALSE(Exists(L"Tessgrain.aex\\PluginCache"));
+}
+
+TEST_F(AdobeRegistry, ResetWithoutAdobeKeyCreatesItEmpty) {
+  const std::wstring path = copies_.Copy(L"Tessgrain.aex");
+  HMODULE module = LoadLibraryW(path.c_str());
+  ASSERT_NE(module, nullptr);
+  ResetPluginCache(module);
+  FreeLibrary(module);
+  EXPECT_TRUE(Exists(L""));
+  EXPECT_EQ(SubkeyCount(L"SOFTWARE\\Adobe"), 0u);
+}
+
+// ---- The module in a host ---------------------------------------------------------------------
+
+const std::wstring kCacheEntry =
+    L"After Effects\\16.0\\PluginCache.AEGP\\en_US\\Tessgrain.aex\\Cached";
+const std::wstring kOtherEntry = L"After Effects\\16.0\\PluginCache.AEGP\\en_US\\Other.aex";
+
+// Runs the probe host of the given folder on the plug-in module; its exit code.
+DWORD RunProbeHost(const std::wstring& folder) {
+  const std::wstring exe = ExecutableDirectory() + L"\\" + folder + L"\\AfterFX.exe";
+  const std::wstring module = WindowsPath(Utf8ToWide(TG_PLUGIN_MODULE));
+  std::wstring command = L"\"" + exe + L"\" \"" + module + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    ADD_FAILURE() << "cannot start " << WideToUtf8(exe) << ": error " << GetLastError();
+    return kProbeLoadFailed;
+  }
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = kProbeLoadFailed;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+constexpr DWORD kRefusedOnLoad =
+    kProbeResourcesHidden | kProbeStillMapped | kProbeRegistrationRefused;
+
+TEST_F(AdobeRegistry, OldAfterEffectsRefusesTheModuleAndResetsItsCache) {
+  Create(kCacheEntry);
+  Create(kOtherEntry);
+  EXPECT_EQ(RunProbeHost(L"ae16"), kRefusedOnLoad);
+  EXPECT_FALSE(Exists(kCacheEntry.substr(0, kCacheEntry.rfind(L'\\'))));
+  EXPECT_TRUE(Exists(kOtherEntry));
+}
+
+TEST_F(AdobeRegistry, CurrentAfterEffectsRunsTheModule) {
+  Create(kCacheEntry);
+  EXPECT_EQ(RunProbeHost(L"ae25"), static_cast<DWORD>(kProbeRegistered));
+  EXPECT_TRUE(Exists(kCacheEntry));
+}
+
+TEST_F(AdobeRegistry, BeforeWindows10EveryHostIsRefused) {
+  // Wine reports the version set for an executable name under AppDefaults to that program.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kWin7Key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  const wchar_t win7[] = L"win7";
+  RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(win7), sizeof(win7));
+  RegCloseKey(key);
+  Create(kCacheEntry);
+
+  EXPECT_EQ(RunProbeHost(L"ae25"), kRefusedOnLoad | kProbeSystemBeforeWin10);
+  EXPECT_FALSE(Exists(kCacheEntry));
+}
+
+TEST(WindowsVersionWord, ReportsWindows10InTheTestPrefix) {
+  if (!UnderWine()) GTEST_SKIP() << "the expected version is the Wine prefix's";
+  EXPECT_EQ(WindowsVersionWord(), 0x0A00);
+}
+
+}  // namespace
