@@ -47,6 +47,7 @@ bool DescribeFormat(A_long format, Depth* depth, bool* alpha_first) {
     case PF_PixelFormat_ARGB128: *depth = Depth::F32; *alpha_first = true; return true;
     case PrPixelFormat_BGRA_4444_8u: *depth = Depth::U8; *alpha_first = false; return true;
     case PrPixelFormat_BGRA_4444_32f: *depth = Depth::F32; *alpha_first = false; return true;
+    case PF_PixelFormat_GPU_BGRA128: *depth = Depth::F32; *alpha_first = false; return true;
     default: return false;
   }
 }
@@ -168,6 +169,7 @@ struct Host::Impl {
   World* input = nullptr;
   World* output = nullptr;
   std::vector<World*> worlds;  // every world the effect may name
+  GpuSession gpu;
 
   World* Find(const PF_EffectWorld* w) {
     for (World* world : worlds) {
@@ -575,6 +577,7 @@ const SuiteEntry kSuites[] = {
     {kAEGPEffectSuite, kAEGPEffectSuiteVersion1, &kEffectSuite},
     {kAEGPEffectSuite, 4, &kEffectSuite},
     {kPrSDKErrorSuite, kPrSDKErrorSuiteVersion3, &kErrorSuite},
+    {kPFGPUDeviceSuite, kPFGPUDeviceSuiteVersion1, &kGpuDeviceSuite},
 };
 
 constexpr SPErr kSuiteNotFound = 0x53214664;  // 'S!Fd'
@@ -643,7 +646,25 @@ Host::Host(PF_EffectMainFunc entry, HostApp app)
   in.pixel_aspect_ratio = {1, 1};
 }
 
-Host::~Host() = default;
+Host::~Host() { EndGpu(); }
+
+GpuSession& Host::Gpu() { return impl_->gpu; }
+
+bool Host::OpenGpu(std::string* why) {
+  GpuSession& g = impl_->gpu;
+  if (!g.device) g.device = GpuDevice::Open(gpu, why);
+  return g.device != nullptr;
+}
+
+PF_Err Host::EndGpu() {
+  GpuSession& g = impl_->gpu;
+  if (!g.set_up) return PF_Err_NONE;
+  g.set_up = g.accepted = false;
+  PF_GPUDeviceSetdownInput input{g.gpu_data, g.device->Framework(), 0};
+  PF_GPUDeviceSetdownExtra extra{&input};
+  g.gpu_data = nullptr;
+  return Send(PF_Cmd_GPU_DEVICE_SETDOWN, nullptr, nullptr, &extra);
+}
 
 void Host::SetGlobalData(int32_t plugin_id, uint32_t compat_state) {
   Host* previous = g_current;
@@ -789,6 +810,10 @@ PreRenderResult Host::PreRender(const Image& layer_full, const Image& layer) {
 
   PF_PreRenderInput input{};
   input.output_request.rect = m.layer_bounds;
+  if (m.gpu.accepted) {
+    input.gpu_data = m.gpu.gpu_data;
+    input.what_gpu = m.gpu.device->Framework();
+  }
   input.output_request.channel_mask = 0xF;
   input.bitdepth = static_cast<short>(ChannelSize(layer.depth) * 8);
   PreRenderResult result;
@@ -807,6 +832,23 @@ bool Host::CanAllocate(int64_t width, int64_t height, RenderResult& result) cons
 
 RenderResult Host::RenderSmart(const Image& layer_full, bool with_pre_render_data) {
   RenderResult result;
+  GpuSession& g = impl_->gpu;
+  if (gpu != GpuChoice::Off && !g.set_up) {
+    if (!OpenGpu(&result.host_error)) {
+      result.err = PF_Err_INTERNAL_STRUCT_DAMAGED;
+      return result;
+    }
+    // The effect's answer is read from this command's flags alone.
+    out_data.out_flags2 = 0;
+    PF_GPUDeviceSetupInput input{g.device->Framework(), 0};
+    PF_GPUDeviceSetupOutput output{nullptr};
+    PF_GPUDeviceSetupExtra extra{&input, &output};
+    g.setup_err = Send(PF_Cmd_GPU_DEVICE_SETUP, nullptr, nullptr, &extra);
+    g.set_up = true;
+    g.gpu_data = output.gpu_data;
+    g.accepted = g.setup_err == PF_Err_NONE &&
+                 (out_data.out_flags2 & PF_OutFlag2_SUPPORTS_GPU_RENDER_F32) != 0;
+  }
   const Image layer = DownsampledLayer(layer_full);
   result.pre_render = PreRender(layer_full, layer);
   result.err = result.pre_render->err;
@@ -827,9 +869,11 @@ void Host::RenderPrepared(const Image& layer, bool with_pre_render_data, RenderR
   const int64_t w = static_cast<int64_t>(pre.result_rect.right) - pre.result_rect.left;
   const int64_t h = static_cast<int64_t>(pre.result_rect.bottom) - pre.result_rect.top;
   if (!CanAllocate(w, h, result)) return;
-  const A_long format = SmartFormat(layer.depth);
+  // A GPU frame when pre-render announced one and the device was accepted; GPU worlds hold floats.
+  result.on_gpu = m.gpu.accepted && (pre.flags & PF_RenderOutputFlag_GPU_RENDER_POSSIBLE) != 0;
+  const A_long format = result.on_gpu ? PF_PixelFormat_GPU_BGRA128 : SmartFormat(layer.depth);
   World input(layer.width, layer.height, format, row_padding_bytes);
-  input.FromImage(layer);
+  input.FromImage(result.on_gpu ? ToFloat(layer) : layer);
   World output(static_cast<int>(w), static_cast<int>(h),
                output_format_override ? output_format_override : format, row_padding_bytes);
   if (output_prefill) output.Fill(&*output_prefill, output.Get()->extent_hint);
@@ -842,8 +886,32 @@ void Host::RenderPrepared(const Image& layer, bool with_pre_render_data, RenderR
   render_input.bitdepth = static_cast<short>(ChannelSize(layer.depth) * 8);
   render_input.pre_render_data = with_pre_render_data ? pre.pre_render_data : nullptr;
   PF_SmartRenderExtra extra{&render_input, &m.smart_cb};
-  result.err = Send(PF_Cmd_SMART_RENDER, nullptr, nullptr, &extra);
-  result.image = output.ToImage();
+  if (result.on_gpu) {
+    GpuWorld gpu_input(*m.gpu.device, input);
+    GpuWorld gpu_output(*m.gpu.device, output);
+    if (!gpu_input.Valid() || !gpu_output.Valid() || !gpu_input.Upload() || !gpu_output.Upload()) {
+      result.err = PF_Err_OUT_OF_MEMORY;
+      result.host_error = "the host cannot allocate its GPU worlds";
+    } else {
+      // Device memory only: an effect reading the host copy would see nothing.
+      input.Get()->data = output.Get()->data = nullptr;
+      m.gpu.worlds[0] = &gpu_input;
+      m.gpu.worlds[1] = &gpu_output;
+      render_input.gpu_data = m.gpu.gpu_data;
+      render_input.what_gpu = m.gpu.device->Framework();
+      result.err = Send(PF_Cmd_SMART_RENDER_GPU, nullptr, nullptr, &extra);
+      if (!gpu_output.Download() && result.err == PF_Err_NONE) {
+        result.host_error = "the host cannot read its GPU output back";
+        result.err = PF_Err_INTERNAL_STRUCT_DAMAGED;
+      }
+      m.gpu.worlds[0] = m.gpu.worlds[1] = nullptr;
+    }
+  } else {
+    result.err = Send(PF_Cmd_SMART_RENDER, nullptr, nullptr, &extra);
+  }
+  result.image = result.on_gpu && output.Format() == PF_PixelFormat_GPU_BGRA128
+                     ? FromFloat(output.ToImage(), layer.depth)
+                     : output.ToImage();
   result.padding_intact = input.PaddingIntact() && output.PaddingIntact();
   m.input = m.output = nullptr;
   m.worlds.clear();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "HostSDK.h"
+#include "devhost/gpu.h"
 #include "devhost/image.h"
 
 namespace devhost {
@@ -43,6 +44,7 @@ class World {
   PF_EffectWorld* Get() { return &world_; }
   const PF_EffectWorld* Get() const { return &world_; }
   A_long Format() const { return format_; }
+  uint8_t* Bytes() { return storage_.data(); }  // rowbytes * height, as the effect sees them
   int PixelSize() const { return pixel_size_; }
 
   // Copies to and from RGBA images of the matching depth, reordering channels.
@@ -76,6 +78,7 @@ struct RenderResult {
   PF_Rect output_rect{};       // where the output lies in layer pixels (AE) or the frame origin
   std::optional<PreRenderResult> pre_render;  // its record already freed
   bool padding_intact = true;  // no world's row padding was written
+  bool on_gpu = false;         // rendered with SMART_RENDER_GPU on GPU worlds
 };
 
 // What the module handed to the registration callback.
@@ -116,6 +119,10 @@ class Host {
   int row_padding_bytes = 0;                  // extra bytes per row of every world made
   std::optional<PF_Pixel> output_prefill;     // colour of output worlds before the effect runs
   A_long output_format_override = 0;          // output worlds in this format instead
+  // The GPU device offered to the effect (devhost/gpu.h). With one, the first smart render sends
+  // GPU_DEVICE_SETUP, frames announced as GPU renders go to SMART_RENDER_GPU on GPU worlds, and
+  // the end of the host sends GPU_DEVICE_SETDOWN.
+  GpuChoice gpu = GpuChoice::Off;
 
   A_short api_major = 13, api_minor = 29;  // effect API version in in_data->version
   AEGP_PluginID aegp_plugin_id = 77;       // what AEGP_RegisterWithAEGP hands out
@@ -156,6 +163,15 @@ class Host {
   PF_Err PressButton(int index);
   // The dialog command (DO_DIALOG).
   PF_Err DoDialog();
+
+  // ---- GPU ----
+  // Opens the chosen device now (a render does it when needed); false, with the reason, when
+  // there is none.
+  bool OpenGpu(std::string* why);
+  // The device and what the effect did with it. A test may put a device of its own here first.
+  GpuSession& Gpu();
+  // GPU_DEVICE_SETDOWN for a device that was set up; 0 when none was.
+  PF_Err EndGpu();
 
   // ---- What the effect did ----
   PF_OutData out_data{};

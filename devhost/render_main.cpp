@@ -48,8 +48,9 @@ RGBA. Without INPUT it renders the bundled sample x8 with Nearest AA into out/.
                        plug-in suits the host (13.31: update advised; 13.33: too old, red frames)
   --host-version V     host version string passed at registration (default 25.0)
   --module PATH        the plug-in module to load (default: the one built beside this tool)
-  --gpu                tick GPU Acceleration (pre-render then announces a GPU render; the
-                       frame is still rendered on the CPU)
+  --gpu FRAMEWORK      off | opencl | cuda (default off). Ticks GPU Acceleration and offers
+                       the effect the first device of that framework; frames it accepts are
+                       rendered there. Fails when the framework has no device here
   --print-geometry     run only the pre-render (ae) and print its result as one line of JSON
   --dialog             send the dialog command instead of rendering: the effect runs the settings
                        pop-up through the companion program beside the module (Orbisk.exe);
@@ -82,7 +83,7 @@ struct Options {
   std::optional<std::pair<long, long>> api_version;
   std::string host_version = "25.0";
   std::string module = TESSGRAIN_MODULE_PATH;
-  bool gpu = false;
+  devhost::GpuChoice gpu = devhost::GpuChoice::Off;
   bool print_geometry = false;
   bool dialog = false;
   bool help = false;
@@ -202,8 +203,9 @@ Options ParseArguments(int argc, char** argv) {
     } else if (name == "--module") {
       o.module = value();
     } else if (name == "--gpu") {
-      flag();
-      o.gpu = true;
+      o.gpu = ParseChoice(name, value(), {std::pair{std::string_view("off"), devhost::GpuChoice::Off},
+                                          std::pair{std::string_view("opencl"), devhost::GpuChoice::OpenCL},
+                                          std::pair{std::string_view("cuda"), devhost::GpuChoice::Cuda}});
     } else if (name == "--print-geometry") {
       flag();
       o.print_geometry = true;
@@ -393,7 +395,8 @@ int Run(int argc, char** argv) {
   params.interpolation = o.interpolation.value_or(sample ? 3 : 1);
   params.edge_blur = o.edge_blur;
   params.pixel_shape = o.shape.value_or(premiere ? 2 : 1);
-  params.gpu = o.gpu;
+  params.gpu = o.gpu != devhost::GpuChoice::Off;
+  host.gpu = o.gpu;
   if (o.anchor) {
     host.anchor_x = o.anchor->first;
     host.anchor_y = o.anchor->second;
@@ -417,6 +420,11 @@ int Run(int argc, char** argv) {
     Fail("float output needs an .exr, .tif or .tiff file, not " + output);
   }
 
+  if (o.gpu != devhost::GpuChoice::Off) {
+    if (premiere) Fail("--gpu renders through After Effects' smart render: use --host ae");
+    std::string why;
+    if (!host.OpenGpu(&why)) Fail("--gpu " + std::string(o.gpu == devhost::GpuChoice::Cuda ? "cuda" : "opencl") + ": " + why);
+  }
   devhost::RenderResult r = premiere ? host.RenderLegacy(layer) : host.RenderSmart(layer);
   ReportHostMessages(host);
   if (!r.host_error.empty()) Fail("render failed: " + r.host_error);
@@ -425,7 +433,8 @@ int Run(int argc, char** argv) {
   }
   if (o.output.empty()) std::filesystem::create_directories(std::filesystem::path(output).parent_path());
   if (!devhost::WriteImageFile(output, r.image, &error)) Fail(error);
-  std::printf("tessgrain-render: wrote %s (%dx%d)\n", output.c_str(), r.image.width, r.image.height);
+  std::printf("tessgrain-render: wrote %s (%dx%d%s)\n", output.c_str(), r.image.width, r.image.height,
+              r.on_gpu ? (", on " + host.Gpu().device->Name()).c_str() : "");
   return 0;
 }
 

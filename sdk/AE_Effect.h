@@ -161,6 +161,7 @@ enum : PF_PixelFormat {
   PF_PixelFormat_ARGB32 = 0x62677261,
   PF_PixelFormat_ARGB64 = 0x36316561,
   PF_PixelFormat_ARGB128 = 0x32336561,
+  PF_PixelFormat_GPU_BGRA128 = 0x41444340,  // four floats, blue first, in device memory
   PF_PixelFormat_INVALID = 0x66646162,
 };
 

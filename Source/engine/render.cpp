@@ -8,17 +8,12 @@
 #include "frame/global_data.h"
 #include "frame/host_notice.h"
 #include "frame/suite_scope.h"
+#include "gpu/gpu_render.h"
 #include "params/param_index.h"
 
 namespace {
 
 constexpr PF_Pixel kRed = {255, 255, 0, 0};  // alpha, red, green, blue
-
-// The GPU renderer is not part of this build: a GPU frame fails like any GPU failure.
-PF_Err GpuSmartRender(PF_InData*, PF_OutData*, PF_SmartRenderExtra*, PF_EffectWorld*,
-                      PF_EffectWorld*, PF_PixelFormat, ScaleInfo*) {
-  return PF_Err_INTERNAL_STRUCT_DAMAGED;
-}
 
 bool SmartLayoutOf(PF_PixelFormat format, PixelLayout& layout) {
   switch (format) {

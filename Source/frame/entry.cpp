@@ -2,6 +2,7 @@
 
 #include "engine/prerender.h"
 #include "engine/render.h"
+#include "gpu/gpu_device.h"
 #include "frame/global_setup.h"
 #include "frame/strings.h"
 #include "host/compat_gate.h"
@@ -49,6 +50,10 @@ PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
       return SmartRender(in_data, out_data, static_cast<PF_SmartRenderExtra*>(extra), false);
     case PF_Cmd_SMART_RENDER_GPU:
       return SmartRender(in_data, out_data, static_cast<PF_SmartRenderExtra*>(extra), true);
+    case PF_Cmd_GPU_DEVICE_SETUP:
+      return GpuDeviceSetup(in_data, out_data, static_cast<PF_GPUDeviceSetupExtra*>(extra));
+    case PF_Cmd_GPU_DEVICE_SETDOWN:
+      return GpuDeviceSetdown(in_data, out_data, static_cast<PF_GPUDeviceSetdownExtra*>(extra));
     default:
       return PF_Err_NONE;
   }

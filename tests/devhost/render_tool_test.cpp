@@ -230,6 +230,36 @@ TEST_F(RenderTool, BothHostsEnlargeIntoBlocksAtEveryDepth) {
   }
 }
 
+// --gpu opencl renders on the machine's OpenCL device (PoCL here) the frame the CPU renders.
+TEST_F(RenderTool, GpuFramesEqualCpuFramesAndMissingFrameworksAreRefused) {
+  std::vector<float> px(9 * 7 * 4);
+  for (size_t i = 0; i < px.size(); ++i) px[i] = static_cast<float>((i * 37) % 11) / 10.0f;
+  WriteFile(Path("in.exr"), 9, 7, 4, OIIO::TypeDesc::FLOAT, px);
+  ToolRun r = Run("in.exr --scale 4 --interp linear -o cpu.exr");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  r = Run("in.exr --scale 4 --interp linear --gpu opencl -o gpu.exr");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_NE(r.out.find(", on "), std::string::npos) << "says where it rendered: " << r.out;
+  const auto cpu = ReadFile<float>(Path("cpu.exr"), OIIO::TypeDesc::FLOAT);
+  const auto gpu = ReadFile<float>(Path("gpu.exr"), OIIO::TypeDesc::FLOAT);
+  ASSERT_EQ(cpu.data.size(), gpu.data.size());
+  ASSERT_FALSE(cpu.data.empty());
+  for (size_t i = 0; i < cpu.data.size(); ++i) ASSERT_NEAR(gpu.data[i], cpu.data[i], 2e-5) << i;
+
+  r = Run("in.exr --gpu off -o off.exr");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out.find(", on "), std::string::npos) << r.out;
+  r = Run("in.exr --gpu metal");
+  EXPECT_NE(r.exit_code, 0);
+  EXPECT_EQ(r.err, "tessgrain-render: --gpu takes one of off, opencl, cuda, not 'metal'\n");
+  // No CUDA device on these machines (a build without CUDA has none either).
+  r = Run("in.exr --gpu cuda -o cuda.exr");
+  if (r.exit_code == 0) GTEST_SKIP() << "a CUDA device rendered here: " << r.out;
+  EXPECT_EQ(r.err.rfind("tessgrain-render: --gpu cuda: ", 0), 0u) << r.err;
+  EXPECT_EQ(Lines(r.err), 1u) << r.err;
+  EXPECT_FALSE(fs::exists(Path("cuda.exr")));
+}
+
 TEST_F(RenderTool, PrintGeometryShowsThePreRenderResult) {
   WriteFile<uint8_t>(Path("square.png"), 100, 100, 4, OIIO::TypeDesc::UINT8,
                      std::vector<uint8_t>(100 * 100 * 4, 200));
@@ -239,7 +269,7 @@ TEST_F(RenderTool, PrintGeometryShowsThePreRenderResult) {
             "{\"result_rect\":[-51,-51,151,151],\"max_result_rect\":[-51,-51,151,151],"
             "\"anchor_x\":0,\"anchor_y\":0,\"flags\":1}\n");
 
-  r = Run("square.png --anchor 50,50 --scale 2 --shape square --print-geometry --gpu");
+  r = Run("square.png --anchor 50,50 --scale 2 --shape square --print-geometry --gpu opencl");
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out,
             "{\"result_rect\":[-50,-50,150,150],\"max_result_rect\":[-50,-50,150,150],"

@@ -1,0 +1,18 @@
+// SMART_RENDER_GPU: launches ScaleKernel on the host's GPU worlds with CUDA or OpenCL.
+#pragma once
+#include "HostSDK.h"
+#include "engine/scale_data.h"
+#include "gpu/opencl_api.h"
+#include "gpu/opencl_program.h"
+
+// Same arguments as the CPU smart driver; the worlds are the host's GPU worlds. The host's
+// ScaleInfo is left unchanged: the kernel gets a completed copy.
+PF_Err GpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra* extra,
+                      PF_EffectWorld* input, PF_EffectWorld* output, PF_PixelFormat format,
+                      ScaleInfo* info);
+
+// Enqueues ScaleKernel over the destination, rounded up to 16 x 16 work groups, on the host's
+// queue without waiting; returns 0 or 512.
+PF_Err LaunchOpenCLScaleKernel(const OpenCLApi& cl, cl_command_queue queue,
+                               const OpenCLDeviceData& data, cl_mem src, cl_mem dst,
+                               const ScaleParams& params);

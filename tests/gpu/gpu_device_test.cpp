@@ -1,0 +1,321 @@
+// GPU device set-up, set-down and SMART_RENDER_GPU through devhost, on the machine's OpenCL
+// device (PoCL here) and, where one exists, a CUDA device.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "devhost/host.h"
+#include "engine/prerender.h"
+#include "engine/render.h"
+#include "gpu/cuda_launch.h"
+#include "gpu/gpu_device.h"
+#include "gpu/opencl_program.h"
+#include "loaded_module.h"
+#include "opencl_device.h"
+
+using devhost::Depth;
+using devhost::GpuChoice;
+using devhost::Host;
+using devhost::HostApp;
+using devhost::Image;
+
+namespace {
+
+// The render and GPU commands of this test program's own copy of the code, where the kernel text
+// can be swapped; everything else drives the module as a host loads it.
+PF_Err CoreEffect(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef*[],
+                  PF_LayerDef*, void* extra) {
+  try {
+    switch (cmd) {
+      case PF_Cmd_SMART_PRE_RENDER:
+        return SmartPreRender(in_data, out_data, static_cast<PF_PreRenderExtra*>(extra));
+      case PF_Cmd_SMART_RENDER:
+      case PF_Cmd_SMART_RENDER_GPU:
+        return SmartRender(in_data, out_data, static_cast<PF_SmartRenderExtra*>(extra),
+                           cmd == PF_Cmd_SMART_RENDER_GPU);
+      case PF_Cmd_GPU_DEVICE_SETUP:
+        return GpuDeviceSetup(in_data, out_data, static_cast<PF_GPUDeviceSetupExtra*>(extra));
+      case PF_Cmd_GPU_DEVICE_SETDOWN:
+        return GpuDeviceSetdown(in_data, out_data, static_cast<PF_GPUDeviceSetdownExtra*>(extra));
+      default:
+        return PF_Err_NONE;
+    }
+  } catch (PF_Err err) {
+    return err;
+  }
+}
+
+// Opaque and transparent pixels with distinct float colours.
+Image Layer(int w, int h) {
+  Image image(w, h, Depth::F32);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      image.Set(x, y, 0, 0.03f * static_cast<float>(x));
+      image.Set(x, y, 1, 0.05f * static_cast<float>(y));
+      image.Set(x, y, 2, 0.25f);
+      image.Set(x, y, 3, (x + y) % 5 == 0 ? 0.0f : 1.0f);
+    }
+  }
+  return image;
+}
+
+struct Settings {
+  double scale;
+  int interpolation;
+  double edge_blur;
+  int shape;
+};
+
+devhost::EffectParams Params(const Settings& s) { return {s.scale, s.interpolation, s.edge_blur, true, s.shape}; }
+
+// Same colours up to float rounding.
+void ExpectClose(const Image& gpu, const Image& cpu) {
+  ASSERT_EQ(gpu.width, cpu.width);
+  ASSERT_EQ(gpu.height, cpu.height);
+  int failures = 0;
+  for (int y = 0; y < gpu.height; ++y) {
+    for (int x = 0; x < gpu.width; ++x) {
+      for (int c = 0; c < 4; ++c) {
+        if (std::fabs(gpu.Get(x, y, c) - cpu.Get(x, y, c)) > 2e-5 && failures++ < 5) {
+          ADD_FAILURE() << "pixel " << x << "," << y << " channel " << c << ": " << gpu.Get(x, y, c)
+                        << " on the GPU, " << cpu.Get(x, y, c) << " on the CPU";
+        }
+      }
+    }
+  }
+}
+
+void ExpectBalanced(const Host& host, Host& h) {
+  EXPECT_TRUE(host.SuitesHeld().empty());
+  EXPECT_EQ(h.Gpu().exclusive_held, 0);
+  EXPECT_EQ(host.layers_checked_out, 0);
+}
+
+// The integer scales keep every source position clear of rounding boundaries, so the GPU frame
+// equals the CPU frame up to float rounding.
+TEST(GpuRender, OpenCLFramesEqualTheCpuFrames) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  const Image layer = Layer(13, 7);
+  for (const Settings& s : {Settings{4, 1, 1, 1}, Settings{4, 2, 1, 2}, Settings{8, 3, 3, 1},
+                            Settings{2, 3, 0, 2}}) {
+    Host cpu(Effect(), HostApp::AfterEffects);
+    cpu.params = Params(s);
+    const devhost::RenderResult expected = cpu.RenderSmart(layer);
+    ASSERT_EQ(expected.err, PF_Err_NONE);
+    ASSERT_FALSE(expected.on_gpu);
+
+    Host gpu(Effect(), HostApp::AfterEffects);
+    gpu.params = Params(s);
+    gpu.gpu = GpuChoice::OpenCL;
+    gpu.row_padding_bytes = 40;  // pitches in pixels, not widths
+    const devhost::RenderResult r = gpu.RenderSmart(layer);
+    ASSERT_EQ(r.err, PF_Err_NONE) << r.host_error;
+    EXPECT_TRUE(gpu.Gpu().accepted);
+    EXPECT_EQ(gpu.out_data.out_flags2, PF_OutFlag2_SUPPORTS_GPU_RENDER_F32);
+    EXPECT_TRUE(r.on_gpu);
+    EXPECT_TRUE(r.padding_intact);
+    ExpectClose(r.image, expected.image);
+    EXPECT_EQ(gpu.Gpu().exclusive_acquired, 1);
+    ExpectBalanced(gpu, gpu);
+    EXPECT_EQ(gpu.EndGpu(), PF_Err_NONE);
+    EXPECT_TRUE(gpu.SuitesHeld().empty());
+  }
+}
+
+// Without "GPU Acceleration" pre-render announces no GPU frame: the host renders on the CPU.
+TEST(GpuRender, AFrameNotAnnouncedForTheGpuStaysOnTheCpu) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  Host host(Effect(), HostApp::AfterEffects);
+  host.params = {3, 1, 1, false, 1};
+  host.gpu = GpuChoice::OpenCL;
+  const devhost::RenderResult r = host.RenderSmart(Layer(5, 5));
+  EXPECT_EQ(r.err, PF_Err_NONE);
+  EXPECT_TRUE(host.Gpu().accepted);
+  EXPECT_FALSE(r.on_gpu);
+  EXPECT_EQ(host.Gpu().exclusive_acquired, 0);
+}
+
+TEST(GpuDeviceSetup, BuildsTheProgramIntoA24ByteHandle) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  Host host(Effect(), HostApp::AfterEffects);
+  host.params = {2, 1, 1, true, 1};
+  host.gpu = GpuChoice::OpenCL;
+  ASSERT_EQ(host.RenderSmart(Layer(3, 3)).err, PF_Err_NONE);
+  const auto handle = static_cast<PF_Handle>(host.Gpu().gpu_data);
+  ASSERT_NE(handle, nullptr);
+  const auto* record = static_cast<const OpenCLDeviceData*>(*handle);
+  ASSERT_NE(record->program, nullptr);
+  EXPECT_NE(record->scale_kernel, nullptr);
+  EXPECT_NE(record->donkey_ears, nullptr);
+
+  // The device's half width chooses the prefix of the program text.
+  TestDevice& d = OpenCLTestDevice();
+  cl_uint half_width = 0;
+  OpenCL()->GetDeviceInfo(static_cast<cl_device_id>(d.info.devicePV),
+                          CL_DEVICE_NATIVE_VECTOR_WIDTH_HALF, sizeof(half_width), &half_width, nullptr);
+  size_t size = 0;
+  ASSERT_EQ(OpenCL()->GetProgramInfo(record->program, CL_PROGRAM_SOURCE, 0, nullptr, &size), CL_SUCCESS);
+  std::string source(size, '\0');
+  OpenCL()->GetProgramInfo(record->program, CL_PROGRAM_SOURCE, size, source.data(), nullptr);
+  const std::string prefix = half_width == 0
+                                 ? "#define GF_OPENCL_SUPPORTS_16F 0\n"
+                                 : "#pragma OPENCL_EXTENSION cl_khr_fp16 : enable\n#define GF_OPENCL_SUPPORTS_16F 1\n";
+  EXPECT_EQ(source.rfind(prefix, 0), 0u) << source.substr(0, 80);
+  EXPECT_EQ(host.EndGpu(), PF_Err_NONE);
+  EXPECT_TRUE(host.SuitesHeld().empty());
+}
+
+TEST(GpuDeviceSetup, AKernelTextThatFailsToBuildDeclaresNothing) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  SetOpenCLKernelTextForTesting("__kernel void ScaleKernel(__global float4* d) { d[0] = undeclared; }\n");
+  Host host(&CoreEffect, HostApp::AfterEffects);
+  host.params = {2, 1, 1, true, 1};
+  host.gpu = GpuChoice::OpenCL;
+  testing::internal::CaptureStderr();
+  const devhost::RenderResult r = host.RenderSmart(Layer(3, 3));
+  const std::string messages = testing::internal::GetCapturedStderr();
+  SetOpenCLKernelTextForTesting("");
+
+  EXPECT_EQ(host.Gpu().setup_err, PF_Err_INTERNAL_STRUCT_DAMAGED);
+  EXPECT_FALSE(host.Gpu().accepted);
+  EXPECT_EQ(host.Gpu().gpu_data, nullptr);
+  EXPECT_EQ(host.out_data.out_flags2, 0);
+  // The device compiler may add lines of its own.
+  EXPECT_NE(messages.find("OpenCL error: -11 CL_BUILD_PROGRAM_FAILURE\nBuild log:\n"), std::string::npos) << messages;
+  EXPECT_NE(messages.find("undeclared"), std::string::npos) << "the log names the fault: " << messages;
+  // The host renders the frame on the CPU instead.
+  EXPECT_EQ(r.err, PF_Err_NONE);
+  EXPECT_FALSE(r.on_gpu);
+  EXPECT_TRUE(host.SuitesHeld().empty());
+}
+
+TEST(GpuDeviceSetup, AFailingDeviceQueryIsReturnedAndDeclaresNothing) {
+  Host host(Effect(), HostApp::AfterEffects);
+  host.Gpu().device = devhost::MakeUnbackedDevice(PF_GPU_Framework_OPENCL);
+  host.params = {2, 1, 1, true, 1};
+  host.gpu = GpuChoice::OpenCL;
+  host.FailCallback("GetDeviceInfo", PF_Err_OUT_OF_MEMORY);
+  const devhost::RenderResult r = host.RenderSmart(Layer(3, 3));
+  EXPECT_EQ(host.Gpu().setup_err, PF_Err_OUT_OF_MEMORY);
+  EXPECT_FALSE(host.Gpu().accepted);
+  EXPECT_EQ(host.Gpu().gpu_data, nullptr);
+  EXPECT_FALSE(r.on_gpu);
+  EXPECT_TRUE(host.SuitesHeld().empty());
+}
+
+// CUDA kernels are registered when the module loads: set-up only declares support, and only a
+// build that carries them does (never the Windows one).
+TEST(GpuDeviceSetup, CudaIsDeclaredExactlyWhenTheKernelsAreBuiltIn) {
+  for (bool device_query_fails : {false, true}) {
+    Host host(Effect(), HostApp::AfterEffects);
+    host.Gpu().device = devhost::MakeUnbackedDevice(PF_GPU_Framework_CUDA);
+    host.params = {2, 1, 1, false, 1};  // the frame itself stays on the CPU
+    host.gpu = GpuChoice::Cuda;
+    if (device_query_fails) host.FailCallback("GetDeviceInfo", PF_Err_OUT_OF_MEMORY);
+    ASSERT_EQ(host.RenderSmart(Layer(3, 3)).err, PF_Err_NONE);
+    EXPECT_EQ(host.Gpu().setup_err, device_query_fails ? PF_Err_OUT_OF_MEMORY : PF_Err_NONE);
+    EXPECT_EQ(host.out_data.out_flags2, CudaKernelsBuilt() ? PF_OutFlag2_SUPPORTS_GPU_RENDER_F32 : 0);
+    EXPECT_EQ(host.Gpu().gpu_data, nullptr);
+  }
+}
+
+TEST(GpuDeviceSetdown, WithoutAnOpenCLRecordAcquiresNothing) {
+  Host host(Effect(), HostApp::AfterEffects);
+  int record = 0;
+  for (const PF_GPUDeviceSetdownInput& in :
+       {PF_GPUDeviceSetdownInput{&record, PF_GPU_Framework_CUDA, 0},
+        PF_GPUDeviceSetdownInput{nullptr, PF_GPU_Framework_OPENCL, 0}}) {
+    PF_GPUDeviceSetdownInput input = in;
+    PF_GPUDeviceSetdownExtra extra{&input};
+    host.calls.clear();
+    EXPECT_EQ(host.Send(PF_Cmd_GPU_DEVICE_SETDOWN, nullptr, nullptr, &extra), PF_Err_NONE);
+    EXPECT_TRUE(host.calls.empty()) << host.calls.front();
+  }
+}
+
+TEST(GpuDeviceSetup, AMissingSuiteRaises13) {
+  Host host(Effect(), HostApp::AfterEffects);
+  host.Gpu().device = devhost::MakeUnbackedDevice(PF_GPU_Framework_OPENCL);
+  host.RefuseSuite(kPFGPUDeviceSuite);
+  PF_GPUDeviceSetupInput input{PF_GPU_Framework_OPENCL, 0};
+  PF_GPUDeviceSetupOutput output{nullptr};
+  PF_GPUDeviceSetupExtra extra{&input, &output};
+  EXPECT_EQ(host.Send(PF_Cmd_GPU_DEVICE_SETUP, nullptr, nullptr, &extra), A_Err_MISSING_SUITE);
+  EXPECT_EQ(std::string(host.out_data.return_msg), "Not able to acquire AEFX Suite.");
+  EXPECT_EQ(output.gpu_data, nullptr);
+  EXPECT_TRUE(host.SuitesHeld().empty());
+}
+
+// Each failing suite call is returned as it came, the first one wins, nothing is launched after
+// it, and exclusive access is released whenever it was acquired.
+TEST(GpuRender, SuiteFailuresKeepExclusiveAccessBalanced) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  struct Case {
+    std::vector<std::string> failing;
+    PF_Err expected;
+    int acquisitions;  // made by this frame
+  };
+  const Case cases[] = {
+      {{"GetDeviceInfo"}, PF_Err_OUT_OF_MEMORY, 0},
+      {{"AcquireExclusiveDeviceAccess"}, PF_Err_OUT_OF_MEMORY, 0},
+      {{"GetGPUWorldData"}, PF_Err_OUT_OF_MEMORY, 1},
+      {{"ReleaseExclusiveDeviceAccess"}, PF_Err_OUT_OF_MEMORY, 1},
+      {{"GetGPUWorldData", "ReleaseExclusiveDeviceAccess"}, PF_Err_OUT_OF_MEMORY, 1},
+  };
+  for (const Case& c : cases) {
+    Host host(Effect(), HostApp::AfterEffects);
+    host.params = {2, 1, 1, true, 1};
+    host.gpu = GpuChoice::OpenCL;
+    host.output_prefill = PF_Pixel{255, 1, 2, 3};
+    ASSERT_EQ(host.RenderSmart(Layer(4, 4)).err, PF_Err_NONE);  // sets the device up
+    PF_Err code = PF_Err_OUT_OF_MEMORY;
+    for (const std::string& name : c.failing) host.FailCallback(name, code++);
+    const int before = host.Gpu().exclusive_acquired;
+    const devhost::RenderResult r = host.RenderSmart(Layer(4, 4));
+    EXPECT_EQ(r.err, c.expected) << c.failing.front();
+    EXPECT_TRUE(r.on_gpu);
+    EXPECT_EQ(host.Gpu().exclusive_acquired - before, c.acquisitions) << c.failing.front();
+    ExpectBalanced(host, host);
+    if (c.failing.front() != "ReleaseExclusiveDeviceAccess") {
+      // Nothing was launched: the output is as the host left it.
+      EXPECT_EQ(r.image.Get(0, 0, 3), 1.0) << c.failing.front();
+      EXPECT_NEAR(r.image.Get(0, 0, 0), 1.0 / 255, 1e-6) << c.failing.front();
+    }
+  }
+}
+
+TEST(GpuRender, AForeignPixelFormatIs514AndTouchesNoDevice) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  Host host(Effect(), HostApp::AfterEffects);
+  host.params = {2, 1, 1, true, 1};
+  host.gpu = GpuChoice::OpenCL;
+  host.output_format_override = PF_PixelFormat_ARGB128;
+  const devhost::RenderResult r = host.RenderSmart(Layer(4, 4));
+  EXPECT_TRUE(r.on_gpu);
+  EXPECT_EQ(r.err, PF_Err_UNRECOGNIZED_PARAM_TYPE);
+  EXPECT_EQ(host.Gpu().exclusive_acquired, 0);
+  EXPECT_EQ(host.Gpu().world_data_calls, 0);
+  ExpectBalanced(host, host);
+}
+
+TEST(GpuRender, CudaFramesEqualTheCpuFrames) {
+  Host gpu(Effect(), HostApp::AfterEffects);
+  gpu.gpu = GpuChoice::Cuda;
+  std::string why;
+  if (!gpu.OpenGpu(&why)) GTEST_SKIP() << "no CUDA launch is possible here: " << why;
+  const Image layer = Layer(13, 7);
+  Host cpu(Effect(), HostApp::AfterEffects);
+  cpu.params = gpu.params = {4, 2, 1, true, 1};
+  const devhost::RenderResult expected = cpu.RenderSmart(layer);
+  gpu.row_padding_bytes = 48;
+  const devhost::RenderResult r = gpu.RenderSmart(layer);
+  ASSERT_EQ(r.err, PF_Err_NONE) << r.host_error;
+  EXPECT_TRUE(r.on_gpu);
+  ExpectClose(r.image, expected.image);
+  ExpectBalanced(gpu, gpu);
+}
+
+}  // namespace

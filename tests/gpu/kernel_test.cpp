@@ -1,0 +1,243 @@
+// ScaleKernel built by the effect's own program build and launched by its own launch, on the
+// machine's OpenCL device, against the CPU samplers on random jobs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "engine/samplers.h"
+#include "gpu/gpu_render.h"
+#include "gpu/kernel_text.h"
+#include "opencl_device.h"
+
+namespace {
+
+constexpr float kSentinel = -7.0f;  // what the host left in the destination
+
+struct Pixel {
+  float c[4];  // x, y, z, w: blue, green, red, alpha
+};
+
+struct Job {
+  ScaleParams p{};
+  std::vector<Pixel> src;  // src_pitch * src_height
+};
+
+size_t RoundUp16(uint32_t v) { return (v + 15u) / 16u * 16u; }
+
+// Runs the kernel; returns the whole destination buffer, dst_pitch by the launch's rounded height.
+std::vector<Pixel> RunKernel(const Job& job) {
+  TestDevice& d = OpenCLTestDevice();
+  const ScaleParams& p = job.p;
+  std::vector<Pixel> dst(static_cast<size_t>(p.dst_pitch) * RoundUp16(p.dst_height),
+                         Pixel{{kSentinel, kSentinel, kSentinel, kSentinel}});
+  void* src_mem = d.device->Allocate(job.src.size() * sizeof(Pixel));
+  void* dst_mem = d.device->Allocate(dst.size() * sizeof(Pixel));
+  EXPECT_TRUE(src_mem && dst_mem);
+  EXPECT_TRUE(d.device->Upload(src_mem, job.src.data(), job.src.size() * sizeof(Pixel)));
+  EXPECT_TRUE(d.device->Upload(dst_mem, dst.data(), dst.size() * sizeof(Pixel)));
+  EXPECT_EQ(LaunchOpenCLScaleKernel(*OpenCL(), static_cast<cl_command_queue>(d.info.command_queuePV),
+                                    d.program, static_cast<cl_mem>(src_mem),
+                                    static_cast<cl_mem>(dst_mem), p),
+            PF_Err_NONE);
+  EXPECT_TRUE(d.device->Download(dst_mem, dst.data(), dst.size() * sizeof(Pixel)));
+  d.device->Free(src_mem);
+  d.device->Free(dst_mem);
+  return dst;
+}
+
+// The CPU sampler's output with every source position moved by (dx, dy) source pixels.
+std::vector<Pixel> CpuReference(const Job& job, float dx, float dy) {
+  ScaleParams p = job.p;
+  p.anchor_x -= dx * p.scale;
+  p.anchor_y -= dy * p.scale;
+  std::vector<Pixel> dst(static_cast<size_t>(p.dst_pitch) * p.dst_height);
+  // The float BGRA layout is the GPU one: alpha last.
+  RunSampler(PixelLayout::BGRAFloat, job.src.data(), dst.data(), p);
+  return dst;
+}
+
+bool NearestSampled(const ScaleParams& p) {
+  return p.type == SCALE_NEAREST_NEIGHBOR ||
+         (p.type == SCALE_NEAREST_NEIGHBOR_AA && !(p.edge_blur_coeff > 0.0f));
+}
+
+// Compares the kernel with the CPU. The OpenCL build uses relaxed maths, so a source position may
+// be off by up to 1e-4 source pixels: a pixel passes when it equals the CPU result at some
+// position within that distance (nearest), or lies within float rounding of the range the CPU
+// results span there (bilinear, which is monotonic in each position). Everything outside the
+// destination must keep what the host left there.
+void ExpectMatchesCpu(const Job& job, const std::vector<Pixel>& gpu, const char* what) {
+  const ScaleParams& p = job.p;
+  constexpr float kShift = 1e-4f;
+  constexpr float kRounding = 2e-5f;
+  std::vector<std::vector<Pixel>> refs;
+  for (float dy : {0.0f, -kShift, kShift}) {
+    for (float dx : {0.0f, -kShift, kShift}) refs.push_back(CpuReference(job, dx, dy));
+  }
+  const bool nearest = NearestSampled(p);
+  int failures = 0;
+  for (size_t y = 0; y < RoundUp16(p.dst_height); ++y) {
+    for (size_t x = 0; x < static_cast<size_t>(p.dst_pitch); ++x) {
+      const Pixel& g = gpu[y * p.dst_pitch + x];
+      if (x >= p.dst_width || y >= p.dst_height) {
+        const bool untouched = g.c[0] == kSentinel && g.c[1] == kSentinel && g.c[2] == kSentinel &&
+                               g.c[3] == kSentinel;
+        if (!untouched && failures++ < 5) ADD_FAILURE() << what << ": wrote outside at " << x << "," << y;
+        continue;
+      }
+      const size_t i = y * p.dst_pitch + x;
+      bool ok = false;
+      if (nearest) {
+        for (const auto& r : refs) ok = ok || std::memcmp(&r[i], &g, sizeof(Pixel)) == 0;
+      } else {
+        ok = true;
+        for (int c = 0; c < 4; ++c) {
+          float lo = refs[0][i].c[c], hi = lo;
+          for (const auto& r : refs) {
+            lo = std::min(lo, r[i].c[c]);
+            hi = std::max(hi, r[i].c[c]);
+          }
+          ok = ok && g.c[c] >= lo - kRounding && g.c[c] <= hi + kRounding;
+        }
+      }
+      if (!ok && failures++ < 5) {
+        const Pixel& r = refs[0][i];
+        ADD_FAILURE() << what << ": pixel " << x << "," << y << " is (" << g.c[0] << ", " << g.c[1]
+                      << ", " << g.c[2] << ", " << g.c[3] << "), the CPU gives (" << r.c[0] << ", "
+                      << r.c[1] << ", " << r.c[2] << ", " << r.c[3] << ")";
+      }
+    }
+  }
+  EXPECT_EQ(failures, 0) << what;
+}
+
+Job RandomJob(std::mt19937& rng) {
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  std::uniform_int_distribution<int> size(1, 37);
+  Job job;
+  ScaleParams& p = job.p;
+  p.type = static_cast<ScalingType>(rng() % 3);
+  p.pixel_shape = static_cast<int32_t>(rng() % 3);
+  p.scale = std::round((1.0f + unit(rng) * 11.0f) * 1000.0f) / 1000.0f;  // fractional
+  const float r = unit(rng);
+  p.edge_blur_coeff = r < 0.2f ? 0.0f : (r < 0.3f ? -1.0f : unit(rng) * p.scale);
+  // Pre-render gives phases in [0, 1); other anchors move the image about in the output.
+  if (rng() % 2) {
+    p.anchor_x = unit(rng);
+    p.anchor_y = unit(rng);
+  } else {
+    p.anchor_x = (unit(rng) - 0.5f) * 60.0f;
+    p.anchor_y = (unit(rng) - 0.5f) * 60.0f;
+  }
+  p.src_width = static_cast<uint32_t>(size(rng));
+  p.src_height = static_cast<uint32_t>(size(rng));
+  p.src_pitch = static_cast<int32_t>(p.src_width + rng() % 4);
+  p.dst_width = std::min<uint32_t>(static_cast<uint32_t>(p.src_width * p.scale) + rng() % 9, 300);
+  p.dst_height = std::min<uint32_t>(static_cast<uint32_t>(p.src_height * p.scale) + rng() % 9, 300);
+  p.dst_pitch = static_cast<int32_t>(p.dst_width + rng() % 5);
+  job.src.resize(static_cast<size_t>(p.src_pitch) * p.src_height);
+  for (Pixel& px : job.src) {
+    for (float& c : px.c) c = unit(rng);
+    // Transparent and opaque pixels are common in pixel art.
+    const float a = unit(rng);
+    px.c[3] = a < 0.2f ? 0.0f : (a < 0.5f ? 1.0f : px.c[3]);
+  }
+  return job;
+}
+
+TEST(OpenCLKernel, MatchesTheCpuSamplersOnRandomJobs) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  std::mt19937 rng(20240601);
+  for (int n = 0; n < 120; ++n) {
+    const Job job = RandomJob(rng);
+    const ScaleParams& p = job.p;
+    const std::string what = "job " + std::to_string(n) + " (type " + std::to_string(p.type) +
+                             ", shape " + std::to_string(p.pixel_shape) + ", scale " +
+                             std::to_string(p.scale) + ", blur " + std::to_string(p.edge_blur_coeff) +
+                             ", anchor " + std::to_string(p.anchor_x) + "," +
+                             std::to_string(p.anchor_y) + ", " + std::to_string(p.src_width) + "x" +
+                             std::to_string(p.src_height) + " to " + std::to_string(p.dst_width) +
+                             "x" + std::to_string(p.dst_height) + ")";
+    ExpectMatchesCpu(job, RunKernel(job), what.c_str());
+  }
+}
+
+// 17 columns on a 32 x 16 launch: work items past the destination write nothing.
+TEST(OpenCLKernel, WritesOnlyInsideAWidthOf17) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  std::mt19937 rng(7);
+  for (ScalingType type : {SCALE_NEAREST_NEIGHBOR, SCALE_BILINEAR}) {
+    Job job = RandomJob(rng);
+    job.p.type = type;
+    job.p.dst_width = 17;
+    job.p.dst_height = 16;
+    job.p.dst_pitch = 32;
+    ExpectMatchesCpu(job, RunKernel(job), "width 17");
+  }
+}
+
+TEST(OpenCLKernel, TransparentNeighboursGiveTransparentBlack) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  Job job;
+  job.p = {4, 9, 0, 9, 9, 4, 4, 2.25f, SCALE_BILINEAR, 2.25f, 0.3f, 0.6f, PIXEL_SHAPE_SQUARE};
+  job.src.assign(16, Pixel{{0.8f, 0.4f, 0.2f, 0.0f}});
+  const std::vector<Pixel> out = RunKernel(job);
+  for (uint32_t i = 0; i < 81; ++i) {
+    for (float c : out[i].c) EXPECT_EQ(c, 0.0f) << "pixel " << i;
+  }
+}
+
+// A destination without columns launches a global size of 0, which OpenCL 1.x devices refuse
+// (the effect then reports 512) and OpenCL 2.1 and later run as a launch of nothing.
+TEST(OpenCLKernel, AWidthOfZeroLaunchesNothing) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  TestDevice& d = OpenCLTestDevice();
+  char version[128] = {};
+  OpenCL()->GetDeviceInfo(static_cast<cl_device_id>(d.info.devicePV), CL_DEVICE_VERSION,
+                          sizeof(version) - 1, version, nullptr);
+  int major = 0, minor = 0;
+  ASSERT_EQ(std::sscanf(version, "OpenCL %d.%d", &major, &minor), 2) << version;
+  const bool empty_launch_valid = major * 10 + minor >= 21;
+
+  Job job;
+  job.p = {1, 4, 0, 0, 4, 1, 1, 2.0f, SCALE_NEAREST_NEIGHBOR, 2.0f, 0.0f, 0.0f, PIXEL_SHAPE_SQUARE};
+  job.src.assign(1, Pixel{{1, 1, 1, 1}});
+  testing::internal::CaptureStderr();
+  TestDevice& dev = OpenCLTestDevice();
+  void* mem = dev.device->Allocate(sizeof(Pixel));
+  const PF_Err err = LaunchOpenCLScaleKernel(
+      *OpenCL(), static_cast<cl_command_queue>(dev.info.command_queuePV), dev.program,
+      static_cast<cl_mem>(mem), static_cast<cl_mem>(mem), job.p);
+  const std::string messages = testing::internal::GetCapturedStderr();
+  dev.device->Free(mem);
+  if (empty_launch_valid) {
+    EXPECT_EQ(err, PF_Err_NONE) << version;
+    EXPECT_EQ(messages, "");
+  } else {
+    EXPECT_EQ(err, PF_Err_INTERNAL_STRUCT_DAMAGED) << version;
+    EXPECT_EQ(messages, "OpenCL error: -63 CL_INVALID_GLOBAL_WORK_SIZE\n");
+  }
+}
+
+// The half-storage branch is compiled only for devices with half vectors; it must build too.
+TEST(OpenCLKernel, TheTextBuildsWithHalfStorage) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  TestDevice& d = OpenCLTestDevice();
+  const OpenCLApi& cl = *OpenCL();
+  const char* strings[2] = {"#define GF_OPENCL_SUPPORTS_16F 1\n", kOpenCLKernelText};
+  const size_t lengths[2] = {std::strlen(strings[0]), kOpenCLKernelTextLength};
+  cl_int status = CL_SUCCESS;
+  cl_program program = cl.CreateProgramWithSource(static_cast<cl_context>(d.info.contextPV), 2,
+                                                   strings, lengths, &status);
+  ASSERT_EQ(status, CL_SUCCESS);
+  const cl_device_id device = static_cast<cl_device_id>(d.info.devicePV);
+  EXPECT_EQ(cl.BuildProgram(program, 1, &device, "-cl-fast-relaxed-math", nullptr, nullptr), CL_SUCCESS);
+  cl.ReleaseProgram(program);
+}
+
+}  // namespace

@@ -1,0 +1,44 @@
+// Run only where the OpenCL library cannot be loaded (under Wine with opencl.dll disabled): the
+// effect declines an OpenCL device and the host renders on the CPU.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "devhost/host.h"
+#include "gpu/opencl_api.h"
+#include "loaded_module.h"
+
+namespace {
+
+TEST(WithoutOpenCL, TheDeviceIsDeclinedAndFramesRenderOnTheCpu) {
+  ASSERT_EQ(OpenCL(), nullptr) << "this test needs a process without an OpenCL library";
+  ASSERT_NE(Effect(), nullptr);  // the module loaded all the same
+  devhost::Image layer(6, 5, devhost::Depth::F32);
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 6; ++x) {
+      for (int c = 0; c < 4; ++c) layer.Set(x, y, c, 0.125 * ((x + y + c) % 8));
+    }
+  }
+  devhost::Host cpu(Effect(), devhost::HostApp::AfterEffects);
+  cpu.params = {3, 3, 1.5, true, 1};
+  const devhost::RenderResult expected = cpu.RenderSmart(layer);
+  ASSERT_EQ(expected.err, PF_Err_NONE);
+
+  devhost::Host host(Effect(), devhost::HostApp::AfterEffects);
+  host.params = cpu.params;
+  host.gpu = devhost::GpuChoice::OpenCL;
+  host.Gpu().device = devhost::MakeUnbackedDevice(PF_GPU_Framework_OPENCL);
+  const devhost::RenderResult r = host.RenderSmart(layer);
+  EXPECT_TRUE(host.Gpu().set_up);
+  EXPECT_EQ(host.Gpu().setup_err, PF_Err_NONE);
+  EXPECT_FALSE(host.Gpu().accepted);
+  EXPECT_EQ(host.Gpu().gpu_data, nullptr);
+  EXPECT_EQ(host.out_data.out_flags2, 0);
+  ASSERT_EQ(r.err, PF_Err_NONE);
+  EXPECT_FALSE(r.on_gpu);
+  ASSERT_EQ(r.image.bytes.size(), expected.image.bytes.size());
+  EXPECT_EQ(std::memcmp(r.image.bytes.data(), expected.image.bytes.data(), r.image.bytes.size()), 0);
+  EXPECT_TRUE(host.SuitesHeld().empty());
+}
+
+}  // namespace
