@@ -119,24 +119,6 @@ bool ChildEnded(pid_t pid) {
          info.si_pid == pid;
 }
 
-void AppendCodePoint(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 }  // namespace
 
 mlUtf8String DecodeChildOutput(const char* bytes, std::size_t count) {
@@ -167,9 +149,9 @@ mlUtf8String DecodeChildOutput(const char* bytes, std::size_t count) {
     }
     if (length != 0 && used == length && c >= minimum && c <= 0x10FFFF &&
         !(c >= 0xD800 && c < 0xE000)) {
-      AppendCodePoint(out, c);
+      out.append(reinterpret_cast<const char*>(in + i), used);
     } else {
-      AppendCodePoint(out, 0xFFFD);
+      out += "\xEF\xBF\xBD";  // U+FFFD, as the code-page conversion substitutes
     }
     i += used;
   }
