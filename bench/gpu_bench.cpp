@@ -11,13 +11,11 @@
 
 #include "devhost/gpu.h"
 #include "engine/samplers.h"
+#include "full_hd_job.h"
 #include "gpu/gpu_render.h"
 #include "gpu/opencl_program.h"
 
 namespace {
-
-constexpr uint32_t kWidth = 1920;
-constexpr uint32_t kHeight = 1080;
 
 struct Device {
   std::unique_ptr<devhost::GpuDevice> device;
@@ -49,20 +47,8 @@ Device* OpenDevice() {
 }
 
 ScaleParams Params(ScalingType type, int scale) {
-  ScaleParams p{};
-  p.src_width = (kWidth + scale - 1) / scale;
-  p.src_height = (kHeight + scale - 1) / scale;
-  p.dst_width = kWidth;
-  p.dst_height = kHeight;
-  p.src_pitch = static_cast<int32_t>(p.src_width);
-  p.dst_pitch = static_cast<int32_t>(kWidth);
-  p.scale = static_cast<float>(scale);
-  p.type = type;
-  p.edge_blur_coeff = 1.0f;  // Nearest AA: a one-pixel blend; Linear replaces it with the scale
-  p.anchor_x = 0.5f;
-  p.anchor_y = 0.5f;
-  p.pixel_shape = PIXEL_SHAPE_POINT;
-  return p;
+  // Nearest AA with a one-pixel blend; Linear replaces the blur with the scale.
+  return FullHdJob(type, scale, 1.0f);
 }
 
 std::vector<float> Source(const ScaleParams& p) {

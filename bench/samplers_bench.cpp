@@ -9,11 +9,10 @@
 #include <vector>
 
 #include "engine/samplers.h"
+#include "full_hd_job.h"
 
 namespace {
 
-constexpr uint32_t kWidth = 1920;
-constexpr uint32_t kHeight = 1080;
 
 struct LayoutCase {
   PixelLayout layout;
@@ -59,20 +58,8 @@ std::vector<uint8_t> RandomPixels(PixelLayout layout, size_t pixels) {
 }
 
 void RunCase(benchmark::State& state, PixelLayout layout, ScalingType type, int scale) {
-  ScaleParams p{};
-  p.src_width = (kWidth + scale - 1) / scale;
-  p.src_height = (kHeight + scale - 1) / scale;
-  p.dst_width = kWidth;
-  p.dst_height = kHeight;
-  p.src_pitch = static_cast<int32_t>(p.src_width);
-  p.dst_pitch = static_cast<int32_t>(kWidth);
-  p.scale = static_cast<float>(scale);
-  p.type = type;
   // Linear blends over the whole scale, as its dispatchers set it.
-  p.edge_blur_coeff = static_cast<float>(scale);
-  p.anchor_x = 0.5f;
-  p.anchor_y = 0.5f;
-  p.pixel_shape = PIXEL_SHAPE_POINT;
+  const ScaleParams p = FullHdJob(type, scale, static_cast<float>(scale));
 
   const std::vector<uint8_t> src = RandomPixels(layout, static_cast<size_t>(p.src_width) * p.src_height);
   std::vector<uint8_t> dst(static_cast<size_t>(kWidth) * kHeight * PixelSize(layout));
