@@ -9,7 +9,7 @@ if(NOT CMAKE_CROSSCOMPILING)
   endif()
   if(OpenImageIO_FOUND)
     add_executable(tessgrain-render render_main.cpp image_io.cpp)
-    target_link_libraries(tessgrain-render PRIVATE devhost tessgrain_core PkgConfig::OpenImageIO)
+    target_link_libraries(tessgrain-render PRIVATE devhost engine_core foundation PkgConfig::OpenImageIO)
     target_compile_definitions(tessgrain-render PRIVATE
       TESSGRAIN_SAMPLE="${CMAKE_SOURCE_DIR}/devhost/sample/sprite.png")
     # --dialog runs the test companion, which is built beside the module.

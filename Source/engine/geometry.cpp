@@ -23,7 +23,7 @@ struct EdgeMap {
   float af;
   float h;
   float scale;
-  float Map(A_long v, bool low_edge) const {
+  float Map(int32_t v, bool low_edge) const {
     const float fv = static_cast<float>(v);
     const float shifted = low_edge ? fv - h : fv + h;
     const float rel = static_cast<float>(static_cast<double>(shifted) - a);
@@ -31,30 +31,29 @@ struct EdgeMap {
   }
 };
 
-PF_LRect MapRect(const PF_LRect& r, const EdgeMap& mx, const EdgeMap& my) {
-  return {static_cast<A_long>(std::floor(mx.Map(r.left, true))),
-          static_cast<A_long>(std::floor(my.Map(r.top, true))),
-          static_cast<A_long>(std::ceil(mx.Map(r.right, false))),
-          static_cast<A_long>(std::ceil(my.Map(r.bottom, false)))};
+IntRect MapRect(const IntRect& r, const EdgeMap& mx, const EdgeMap& my) {
+  return {static_cast<int32_t>(std::floor(mx.Map(r.left, true))),
+          static_cast<int32_t>(std::floor(my.Map(r.top, true))),
+          static_cast<int32_t>(std::ceil(mx.Map(r.right, false))),
+          static_cast<int32_t>(std::ceil(my.Map(r.bottom, false)))};
 }
 
 // Pre-render's downsampling factor: each term converted to float before the division.
-float FloatFactor(PF_RationalScale s) {
+float FloatFactor(Ratio s) {
   return static_cast<float>(s.num) / static_cast<float>(s.den);
 }
 
 // The legacy protocol's factor: a double quotient rounded to float.
-float LegacyFactor(PF_RationalScale s) {
+float LegacyFactor(Ratio s) {
   return static_cast<float>(static_cast<double>(s.num) / static_cast<double>(s.den));
 }
 
 }  // namespace
 
-PreRenderGeometry ComputePreRenderGeometry(const PF_LRect& result_rect,
-                                           const PF_LRect& max_result_rect, float scale,
-                                           int32_t pixel_shape, PF_RationalScale downsample_x,
-                                           PF_RationalScale downsample_y, double anchor_x,
-                                           double anchor_y) {
+PreRenderGeometry ComputePreRenderGeometry(const IntRect& result_rect,
+                                           const IntRect& max_result_rect, float scale,
+                                           int32_t pixel_shape, Ratio downsample_x,
+                                           Ratio downsample_y, double anchor_x, double anchor_y) {
   const float h = pixel_shape == PIXEL_SHAPE_POINT ? 0.5f : 0.0f;
   const double ax = static_cast<double>(FloatFactor(downsample_x)) * anchor_x;
   const double ay = static_cast<double>(FloatFactor(downsample_y)) * anchor_y;
@@ -69,65 +68,66 @@ PreRenderGeometry ComputePreRenderGeometry(const PF_LRect& result_rect,
   return g;
 }
 
-FrameSetupResult ComputeFrameSetup(const PF_InData& in_data, double scale_param,
-                                   A_long pixel_shape_popup) {
+FrameSetupResult ComputeFrameSetup(const LegacyFrame& f, int32_t output_origin_x,
+                                   int32_t output_origin_y, double scale_param,
+                                   int32_t pixel_shape_popup) {
   const float scale = ScaleFromParam(scale_param);
-  const A_long p0 = pixel_shape_popup == 1 ? 1 : 0;  // Point covers one more pixel
-  const float dx = LegacyFactor(in_data.downsample_x);
-  const float dy = LegacyFactor(in_data.downsample_y);
-  const float fy = in_data.field >= 1 ? dy : 1.0f;
-  const float w = std::ceil(dx * (static_cast<float>(in_data.width + p0) * scale));
-  const float h = std::ceil(dy * (static_cast<float>(in_data.height + p0) * scale));
+  const int32_t p0 = pixel_shape_popup == 1 ? 1 : 0;  // Point covers one more pixel
+  const float dx = LegacyFactor(f.downsample_x);
+  const float dy = LegacyFactor(f.downsample_y);
+  const float fy = f.field >= 1 ? dy : 1.0f;
+  const float w = std::ceil(dx * (static_cast<float>(f.width + p0) * scale));
+  const float h = std::ceil(dy * (static_cast<float>(f.height + p0) * scale));
 
   FrameSetupResult r;
-  r.width = static_cast<A_long>(w) + in_data.pre_effect_source_origin_x;
-  r.height = static_cast<A_long>(h) +
-             static_cast<A_long>(static_cast<float>(in_data.pre_effect_source_origin_y) * fy);
+  r.width = static_cast<int32_t>(w) + f.source_origin_x;
+  r.height = static_cast<int32_t>(h) +
+             static_cast<int32_t>(static_cast<float>(f.source_origin_y) * fy);
   // The origin moves right and down by half the growth (the conversion truncates toward zero).
-  r.origin.h = in_data.output_origin_x - static_cast<A_long>((w / scale) * (scale - 1.0f) * -0.5f);
-  r.origin.v = in_data.output_origin_y - static_cast<A_long>((h / scale) * (scale - 1.0f) * -0.5f);
-  if (in_data.field > 0) {
-    r.height = static_cast<A_long>(static_cast<float>(r.height) * 2.0f);
+  r.origin_h = output_origin_x - static_cast<int32_t>((w / scale) * (scale - 1.0f) * -0.5f);
+  r.origin_v = output_origin_y - static_cast<int32_t>((h / scale) * (scale - 1.0f) * -0.5f);
+  if (f.field > 0) {
+    r.height = static_cast<int32_t>(static_cast<float>(r.height) * 2.0f);
   }
   return r;
 }
 
-PF_Rect LegacyRedRect(const PF_InData& in_data, const PF_Point& out_origin, float scale,
-                      A_long world_width, A_long world_height) {
-  const double dx = static_cast<double>(in_data.downsample_x.num) / in_data.downsample_x.den;
-  const double dy = static_cast<double>(in_data.downsample_y.num) / in_data.downsample_y.den;
-  const float fy = in_data.field >= 1 ? static_cast<float>(dy) : 1.0f;
+IntRect LegacyRedRect(const LegacyFrame& f, int32_t origin_h, int32_t origin_v, float scale,
+                      int32_t world_width, int32_t world_height) {
+  const double dx = static_cast<double>(f.downsample_x.num) / f.downsample_x.den;
+  const double dy = static_cast<double>(f.downsample_y.num) / f.downsample_y.den;
+  const float fy = f.field >= 1 ? static_cast<float>(dy) : 1.0f;
   const float s1 = scale - 1.0f;
-  const double wd = dx * in_data.width;
-  const double hd = dy * in_data.height;
+  const double wd = dx * f.width;
+  const double hd = dy * f.height;
 
-  PF_Rect r;
-  r.left = out_origin.h - static_cast<A_long>(std::ceil(wd * s1 * 0.5));
-  r.right = static_cast<A_long>(std::ceil(scale * wd)) + r.left;
-  r.top = static_cast<A_long>(static_cast<double>(static_cast<float>(out_origin.v) * fy) -
-                              std::ceil(hd * s1 * 0.5));
-  r.bottom = static_cast<A_long>(std::ceil(hd * scale)) + r.top;
+  IntRect r;
+  r.left = origin_h - static_cast<int32_t>(std::ceil(wd * s1 * 0.5));
+  r.right = static_cast<int32_t>(std::ceil(scale * wd)) + r.left;
+  r.top = static_cast<int32_t>(static_cast<double>(static_cast<float>(origin_v) * fy) -
+                               std::ceil(hd * s1 * 0.5));
+  r.bottom = static_cast<int32_t>(std::ceil(hd * scale)) + r.top;
   r.right = std::min(r.right, world_width);
   r.bottom = std::min(r.bottom, world_height);
-  r.left = std::max(r.left, A_long{0});
-  r.top = std::max(r.top, A_long{0});
+  r.left = std::max(r.left, int32_t{0});
+  r.top = std::max(r.top, int32_t{0});
   return r;
 }
 
-LegacyExtent ComputeLegacyExtent(const PF_InData& in_data, float scale, int32_t pixel_shape,
-                                 A_long out_width, A_long out_height) {
-  const A_long p0 = pixel_shape == PIXEL_SHAPE_POINT ? 1 : 0;
-  const float dx = LegacyFactor(in_data.downsample_x);
-  const float dy = LegacyFactor(in_data.downsample_y);
-  const A_long ox = in_data.pre_effect_source_origin_x;
-  const A_long oy = in_data.pre_effect_source_origin_y;
+LegacyExtent ComputeLegacyExtent(const LegacyFrame& f, float scale, int32_t pixel_shape,
+                                 int32_t out_width, int32_t out_height) {
+  const int32_t p0 = pixel_shape == PIXEL_SHAPE_POINT ? 1 : 0;
+  const float dx = LegacyFactor(f.downsample_x);
+  const float dy = LegacyFactor(f.downsample_y);
+  const int32_t ox = f.source_origin_x;
+  const int32_t oy = f.source_origin_y;
 
   LegacyExtent e;
-  e.dst_width = std::min(out_width - ox, static_cast<A_long>(std::ceil(
-                                             static_cast<float>(in_data.width + p0) * scale * dx)));
-  e.dst_height = std::min(out_height - oy, static_cast<A_long>(std::ceil(
-                                               static_cast<float>(in_data.height + p0) * scale * dy)));
-  e.src_width = static_cast<A_long>(std::ceil(static_cast<float>(in_data.width) * dx));
-  e.src_height = static_cast<A_long>(std::ceil(static_cast<float>(in_data.height) * dy));
+  e.dst_width = std::min(out_width - ox, static_cast<int32_t>(std::ceil(
+                                             static_cast<float>(f.width + p0) * scale * dx)));
+  e.dst_height = std::min(out_height - oy, static_cast<int32_t>(std::ceil(
+                                               static_cast<float>(f.height + p0) * scale * dy)));
+  e.src_width = static_cast<int32_t>(std::ceil(static_cast<float>(f.width) * dx));
+  e.src_height = static_cast<int32_t>(std::ceil(static_cast<float>(f.height) * dy));
   return e;
 }

@@ -1,48 +1,69 @@
 // The scaling geometry: where the enlarged image lands, for smart pre-render, FRAME_SETUP and the
 // legacy render. Pure functions over plain numbers, in the precision and order the renderers
-// depend on (single precision unless a step says double).
+// depend on (single precision unless a step says double). The command handlers read the host's
+// records once and pass the numbers here.
 #pragma once
-#include "HostSDK.h"
+#include <cstdint>
+
+// A rectangle in pixels, right and bottom exclusive.
+struct IntRect {
+  int32_t left, top, right, bottom;
+};
+
+// A downsampling factor num / den as the host gives it.
+struct Ratio {
+  int32_t num;
+  uint32_t den;
+};
 
 // Parameter values as the host delivers them, turned into render settings.
-float ScaleFromParam(double value);                         // raised to 1.0
-float EdgeBlurFromParam(double value, float scale);         // at most scale
+float ScaleFromParam(double value);                  // raised to 1.0
+float EdgeBlurFromParam(double value, float scale);  // at most scale
 
 struct PreRenderGeometry {
-  PF_LRect result_rect;
-  PF_LRect max_result_rect;
+  IntRect result_rect;
+  IntRect max_result_rect;
   float anchor_x;  // fraction by which the scaled left edge lies right of result_rect.left
   float anchor_y;
 };
 
 // Enlarges the input checkout's rectangles about the layer's anchor point (full-resolution layer
 // pixels); the rectangles are in downsampled pixels.
-PreRenderGeometry ComputePreRenderGeometry(const PF_LRect& result_rect,
-                                           const PF_LRect& max_result_rect, float scale,
-                                           int32_t pixel_shape, PF_RationalScale downsample_x,
-                                           PF_RationalScale downsample_y, double anchor_x,
-                                           double anchor_y);
+PreRenderGeometry ComputePreRenderGeometry(const IntRect& result_rect,
+                                           const IntRect& max_result_rect, float scale,
+                                           int32_t pixel_shape, Ratio downsample_x,
+                                           Ratio downsample_y, double anchor_x, double anchor_y);
 
-struct FrameSetupResult {
-  A_long width;
-  A_long height;
-  PF_Point origin;
+// A frame of the legacy protocol as the host describes it.
+struct LegacyFrame {
+  int32_t width, height;  // the layer, in full-resolution pixels
+  Ratio downsample_x, downsample_y;
+  int32_t field;  // 0 progressive, 1 upper field first, 2 lower field first
+  int32_t source_origin_x, source_origin_y;  // where the layer lies in the input buffer
 };
 
-// The enlarged output buffer of the legacy protocol. pixel_shape_popup is the 1-based popup value.
-FrameSetupResult ComputeFrameSetup(const PF_InData& in_data, double scale_param,
-                                   A_long pixel_shape_popup);
+struct FrameSetupResult {
+  int32_t width;
+  int32_t height;
+  int32_t origin_h, origin_v;
+};
+
+// The enlarged output buffer of the legacy protocol; output_origin is the host's, the popup value
+// is 1-based.
+FrameSetupResult ComputeFrameSetup(const LegacyFrame& frame, int32_t output_origin_x,
+                                   int32_t output_origin_y, double scale_param,
+                                   int32_t pixel_shape_popup);
 
 // The rectangle of the output world painted red by the legacy render for interlaced frames or a
-// too-old plug-in, already clipped to the world.
-PF_Rect LegacyRedRect(const PF_InData& in_data, const PF_Point& out_origin, float scale,
-                      A_long world_width, A_long world_height);
+// too-old plug-in, already clipped to the world. origin is the output origin frame set-up chose.
+IntRect LegacyRedRect(const LegacyFrame& frame, int32_t origin_h, int32_t origin_v, float scale,
+                      int32_t world_width, int32_t world_height);
 
 struct LegacyExtent {
-  A_long dst_width, dst_height;
-  A_long src_width, src_height;
+  int32_t dst_width, dst_height;
+  int32_t src_width, src_height;
 };
 
 // Sizes the legacy render samples: at most the output world beyond the source origin.
-LegacyExtent ComputeLegacyExtent(const PF_InData& in_data, float scale, int32_t pixel_shape,
-                                 A_long out_width, A_long out_height);
+LegacyExtent ComputeLegacyExtent(const LegacyFrame& frame, float scale, int32_t pixel_shape,
+                                 int32_t out_width, int32_t out_height);

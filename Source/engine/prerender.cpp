@@ -5,10 +5,12 @@
 #include <memory>
 
 #include "engine/geometry.h"
+#include "engine/host_values.h"
 #include "engine/scale_data.h"
 #include "frame/global_data.h"
+#include "frame/host_guards.h"
 #include "frame/suite_scope.h"
-#include "params/param_index.h"
+#include "params/param_table.h"
 
 namespace {
 
@@ -16,34 +18,33 @@ namespace {
 // checkout leaves the definition cleared (reading 0) and stops later checkouts; every
 // parameter is checked in again.
 PF_Err ReadRenderParams(PF_InData* in_data, uint32_t compat_state, ScaleInfo& info, PF_Err err) {
-  static constexpr int kParams[] = {PARAM_SCALE, PARAM_INTERPOLATION, PARAM_EDGE_BLUR, PARAM_GPU,
-                                    PARAM_PIXEL_SHAPE};
+  static constexpr ParamIndex kRead[] = {PARAM_SCALE, PARAM_INTERPOLATION, PARAM_EDGE_BLUR,
+                                         PARAM_GPU, PARAM_PIXEL_SHAPE};
   ScaleParams& p = info.params;
-  for (int index : kParams) {
-    PF_ParamDef def;
-    std::memset(&def, 0, sizeof(def));
-    if (err == PF_Err_NONE) {
-      err = in_data->inter.checkout_param(in_data->effect_ref, index, in_data->current_time,
-                                          in_data->time_step, in_data->time_scale, &def);
-    }
+  for (const ParamIndex index : kRead) {
+    ParamCheckout param(*in_data);
+    if (err == PF_Err_NONE) err = param.CheckOut(index);
+    const double value = ParamValue(Param(index), param.def());
     switch (index) {
       case PARAM_SCALE:
-        p.scale = ScaleFromParam(def.u.fs_d.value);
+        p.scale = ScaleFromParam(value);
         break;
       case PARAM_INTERPOLATION:
-        p.type = static_cast<ScalingType>(def.u.pd.value - 1);
+        p.type = static_cast<ScalingType>(static_cast<int32_t>(value) - 1);
         break;
       case PARAM_EDGE_BLUR:
-        p.edge_blur_coeff = EdgeBlurFromParam(def.u.fs_d.value, p.scale);
+        p.edge_blur_coeff = EdgeBlurFromParam(value, p.scale);
         break;
       case PARAM_GPU:
-        info.gpu_accelerated = def.u.bd.value != 0 && compat_state != COMPAT_TOO_OLD;
+        info.gpu_accelerated = value != 0 && compat_state != COMPAT_TOO_OLD;
         break;
       case PARAM_PIXEL_SHAPE:
-        p.pixel_shape = def.u.pd.value - 1;
+        p.pixel_shape = static_cast<int32_t>(value) - 1;
+        break;
+      default:
         break;
     }
-    const PF_Err checkin = in_data->inter.checkin_param(in_data->effect_ref, &def);
+    const PF_Err checkin = param.CheckIn();
     if (err == PF_Err_NONE) err = checkin;
   }
   return err;
@@ -95,14 +96,15 @@ PF_Err SmartPreRender(PF_InData* in_data, PF_OutData* out_data, PF_PreRenderExtr
   if (err == PF_Err_NONE) {
     ScaleParams& p = info->params;
     const PreRenderGeometry g = ComputePreRenderGeometry(
-        in_result.result_rect, in_result.max_result_rect, p.scale, p.pixel_shape,
-        in_data->downsample_x, in_data->downsample_y, anchor.two_d.x, anchor.two_d.y);
+        ToIntRect(in_result.result_rect), ToIntRect(in_result.max_result_rect), p.scale,
+        p.pixel_shape, ToRatio(in_data->downsample_x), ToRatio(in_data->downsample_y),
+        anchor.two_d.x, anchor.two_d.y);
     p.anchor_x = g.anchor_x;
     p.anchor_y = g.anchor_y;
 
     PF_PreRenderOutput* out = extra->output;
-    out->result_rect = g.result_rect;
-    out->max_result_rect = g.max_result_rect;
+    out->result_rect = ToLRect(g.result_rect);
+    out->max_result_rect = ToLRect(g.max_result_rect);
     out->solid = in_result.solid;
     out->flags = PF_RenderOutputFlag_RETURNS_EXTRA_PIXELS;
     if (info->gpu_accelerated) out->flags |= PF_RenderOutputFlag_GPU_RENDER_POSSIBLE;
@@ -113,10 +115,12 @@ PF_Err SmartPreRender(PF_InData* in_data, PF_OutData* out_data, PF_PreRenderExtr
 }
 
 PF_Err FrameSetup(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]) {
-  const FrameSetupResult r = ComputeFrameSetup(*in_data, params[PARAM_SCALE]->u.fs_d.value,
-                                               params[PARAM_PIXEL_SHAPE]->u.pd.value);
+  const FrameSetupResult r = ComputeFrameSetup(
+      LegacyFrameOf(*in_data), in_data->output_origin_x, in_data->output_origin_y,
+      ParamValue(Param(PARAM_SCALE), *params[PARAM_SCALE]),
+      static_cast<int32_t>(ParamValue(Param(PARAM_PIXEL_SHAPE), *params[PARAM_PIXEL_SHAPE])));
   out_data->width = r.width;
   out_data->height = r.height;
-  out_data->origin = r.origin;
+  out_data->origin = {r.origin_h, r.origin_v};
   return PF_Err_NONE;
 }

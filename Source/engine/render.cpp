@@ -4,12 +4,14 @@
 #include <cstring>
 
 #include "engine/geometry.h"
+#include "engine/host_values.h"
 #include "engine/samplers.h"
 #include "frame/global_data.h"
+#include "frame/host_guards.h"
 #include "frame/host_notice.h"
 #include "frame/suite_scope.h"
 #include "gpu/gpu_render.h"
-#include "params/param_index.h"
+#include "params/param_table.h"
 
 namespace {
 
@@ -44,16 +46,16 @@ PF_Err Fill(const PF_InData* in_data, const PF_Pixel* color, const PF_Rect* rect
 
 // Clears the output, then samples the source from pixel (ox, oy) into the output from the same
 // pixel, never past either world.
-PF_Err LegacySetup(PF_InData* in_data, PF_EffectWorld* input, PF_EffectWorld* output,
-                   ScaleParams p, PixelLayout layout) {
+PF_Err LegacySetup(const PF_InData* in_data, const LegacyFrame& frame, PF_EffectWorld* input,
+                   PF_EffectWorld* output, ScaleParams p, PixelLayout layout) {
   const PF_Err err = Fill(in_data, nullptr, &output->extent_hint, output);
   const LegacyExtent e =
-      ComputeLegacyExtent(*in_data, p.scale, p.pixel_shape, output->width, output->height);
-  const A_long ox = in_data->pre_effect_source_origin_x;
-  const A_long oy = in_data->pre_effect_source_origin_y;
+      ComputeLegacyExtent(frame, p.scale, p.pixel_shape, output->width, output->height);
+  const int32_t ox = frame.source_origin_x;
+  const int32_t oy = frame.source_origin_y;
   // The host sizes the input world from the same numbers; a smaller world is never read past.
-  const A_long src_width = std::min(e.src_width, input->width - ox);
-  const A_long src_height = std::min(e.src_height, input->height - oy);
+  const int32_t src_width = std::min(e.src_width, input->width - ox);
+  const int32_t src_height = std::min(e.src_height, input->height - oy);
   if (ox < 0 || oy < 0 || e.dst_width <= 0 || e.dst_height <= 0 || src_width < 0 || src_height < 0) {
     return err;
   }
@@ -87,32 +89,23 @@ PF_Err SmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra
   ScaleInfo* info = static_cast<ScaleInfo*>(extra->input->pre_render_data);
   if (info == nullptr) return PF_Err_INTERNAL_STRUCT_DAMAGED;
 
-  PF_EffectWorld* input = nullptr;
+  // The input goes back on every way out once a world came out, before the suite goes back.
+  LayerCheckout input(*extra->cb, in_data->effect_ref, 0);
   PF_EffectWorld* output = nullptr;
-  PF_Err err = extra->cb->checkout_layer_pixels(in_data->effect_ref, 0, &input);
+  PF_Err err = input.CheckOut();
   if (err == PF_Err_NONE) err = extra->cb->checkout_output(in_data->effect_ref, &output);
-  if (input == nullptr) return err;
+  if (input.world() == nullptr) return err;
 
-  // The input is checked in on every way out, before the suite goes back; a check-in error
-  // counts only when nothing failed before.
-  const auto check_in = [&] {
-    const PF_Err checkin = extra->cb->checkin_layer_pixels(in_data->effect_ref, 0);
-    if (err == PF_Err_NONE) err = checkin;
-  };
-  try {
-    const SuiteScope<PF_WorldSuite2> worlds(in_data, out_data, kPFWorldSuite, kPFWorldSuiteVersion2);
-    PF_PixelFormat format = PF_PixelFormat_INVALID;
-    if (err == PF_Err_NONE) err = worlds->PF_GetPixelFormat(output, &format);
-    if (err == PF_Err_NONE) {
-      err = use_gpu ? GpuSmartRender(in_data, out_data, extra, input, output, format, info)
-                    : CpuSmartRender(in_data, out_data, extra, input, output, format, info);
-    }
-    check_in();
-  } catch (...) {
-    check_in();
-    throw;
+  const SuiteScope<PF_WorldSuite2> worlds(in_data, out_data, kPFWorldSuite, kPFWorldSuiteVersion2);
+  PF_PixelFormat format = PF_PixelFormat_INVALID;
+  if (err == PF_Err_NONE) err = worlds->PF_GetPixelFormat(output, &format);
+  if (err == PF_Err_NONE) {
+    err = use_gpu ? GpuSmartRender(in_data, out_data, extra, input.world(), output, format, info)
+                  : CpuSmartRender(in_data, out_data, extra, input.world(), output, format, info);
   }
-  return err;
+  // A check-in error counts only when nothing failed before.
+  const PF_Err checkin = input.CheckIn();
+  return err != PF_Err_NONE ? err : checkin;
 }
 
 PF_Err CpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra*,
@@ -146,14 +139,16 @@ PF_Err CpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderEx
 
 PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
               PF_LayerDef* output) {
+  const auto value = [params](ParamIndex index) { return ParamValue(Param(index), *params[index]); };
   ScaleParams p;
   std::memset(&p, 0, sizeof(p));
-  p.scale = ScaleFromParam(params[PARAM_SCALE]->u.fs_d.value);
-  p.type = static_cast<ScalingType>(params[PARAM_INTERPOLATION]->u.pd.value - 1);
-  p.edge_blur_coeff = EdgeBlurFromParam(params[PARAM_EDGE_BLUR]->u.fs_d.value, p.scale);
-  p.pixel_shape = params[PARAM_PIXEL_SHAPE]->u.pd.value - 1;
+  p.scale = ScaleFromParam(value(PARAM_SCALE));
+  p.type = static_cast<ScalingType>(static_cast<int32_t>(value(PARAM_INTERPOLATION)) - 1);
+  p.edge_blur_coeff = EdgeBlurFromParam(value(PARAM_EDGE_BLUR), p.scale);
+  p.pixel_shape = static_cast<int32_t>(value(PARAM_PIXEL_SHAPE)) - 1;
 
   if (in_data->appl_id != PF_APPL_ID_PREMIERE) return PF_Err_NONE;
+  const LegacyFrame frame = LegacyFrameOf(*in_data);
 
   const SuiteScope<PF_PixelFormatSuite> formats(in_data, out_data, kPFPixelFormatSuite,
                                                 kPFPixelFormatSuiteVersion1);
@@ -161,14 +156,14 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
   const PF_Err format_err = formats->GetPixelFormat(output, &format);
   PF_Err err = format_err;
 
-  if (in_data->field == PF_Field_UPPER) {
+  if (frame.field == PF_Field_UPPER) {
     ShowHostNotice(in_data, out_data, kInterlacedTitle, kInterlacedText);
   }
   const bool too_old = PeekGlobalData(in_data->global_data).compat_state == COMPAT_TOO_OLD;
-  if (too_old || in_data->field > PF_Field_FRAME) {
+  if (too_old || frame.field > PF_Field_FRAME) {
     if (format_err == PF_Err_NONE) {
-      const PF_Rect red = LegacyRedRect(*in_data, out_data->origin, p.scale, output->width,
-                                        output->height);
+      const PF_Rect red = ToLRect(LegacyRedRect(frame, out_data->origin.h, out_data->origin.v,
+                                                p.scale, output->width, output->height));
       err = Fill(in_data, &kRed, &red, output);
     }
     return err;
@@ -177,10 +172,14 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
   PF_EffectWorld* input = &params[PARAM_INPUT]->u.ld;
   switch (format) {
     case PrPixelFormat_BGRA_4444_32f:
-      if (format_err == PF_Err_NONE) err = LegacySetup(in_data, input, output, p, PixelLayout::BGRAFloat);
+      if (format_err == PF_Err_NONE) {
+        err = LegacySetup(in_data, frame, input, output, p, PixelLayout::BGRAFloat);
+      }
       break;
     case PrPixelFormat_BGRA_4444_8u:
-      if (format_err == PF_Err_NONE) err = LegacySetup(in_data, input, output, p, PixelLayout::BGRA8);
+      if (format_err == PF_Err_NONE) {
+        err = LegacySetup(in_data, frame, input, output, p, PixelLayout::BGRA8);
+      }
       break;
     default:
       err = PF_Err_UNRECOGNIZED_PARAM_TYPE;

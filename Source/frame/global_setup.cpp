@@ -2,6 +2,7 @@
 
 #include "Popup/version_notice.h"
 #include "frame/global_data.h"
+#include "frame/host_guards.h"
 #include "frame/suite_scope.h"
 #include "plugin_description.h"
 
@@ -43,13 +44,13 @@ PF_Err GlobalSetup(PF_InData* in_data, PF_OutData* out_data) {
   }
 
   const SuiteScope<PF_HandleSuite1> handles(in_data, out_data, kPFHandleSuite, kPFHandleSuiteVersion1);
-  const PF_Handle handle = handles->host_new_handle(sizeof(GlobalData));
-  if (handle == nullptr) return PF_Err_OUT_OF_MEMORY;
-  GlobalData* global = static_cast<GlobalData*>(handles->host_lock_handle(handle));
-  if (global == nullptr) {
-    handles->host_unlock_handle(handle);
-    return PF_Err_INTERNAL_STRUCT_DAMAGED;
-  }
+  // The handle goes to the host only when set-up succeeds; otherwise it is disposed of here, or
+  // the host would keep it for the rest of the session.
+  OwnedHandle handle(*handles, sizeof(GlobalData));
+  if (handle.get() == nullptr) return PF_Err_OUT_OF_MEMORY;
+  LockedHandle locked(*handles, handle.get());
+  GlobalData* global = static_cast<GlobalData*>(locked.data());
+  if (global == nullptr) return PF_Err_INTERNAL_STRUCT_DAMAGED;
   global->plugin_id = 0;
   global->compat_state = RateCompatibility(in_data);
   ShowVersionNotice(static_cast<CompatibilityLevel>(global->compat_state), in_data, out_data);
@@ -58,7 +59,7 @@ PF_Err GlobalSetup(PF_InData* in_data, PF_OutData* out_data) {
     const PF_Err registered = RegisterWithAEGP(in_data, out_data, *global);
     if (err == PF_Err_NONE) err = registered;
   }
-  if (err == PF_Err_NONE) out_data->global_data = handle;
-  handles->host_unlock_handle(handle);
+  locked.Unlock();
+  if (err == PF_Err_NONE) out_data->global_data = handle.Release();
   return err;
 }

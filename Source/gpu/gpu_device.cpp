@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "frame/host_guards.h"
 #include "frame/suite_scope.h"
 #include "gpu/cuda_launch.h"
 #include "gpu/opencl_api.h"
@@ -16,12 +17,12 @@ PF_Err SetupOpenCL(const PF_HandleSuite1& handles, const PF_GPUDeviceInfo& info,
   // Without an OpenCL library the device is declined and the effect renders on the CPU.
   if (cl == nullptr) return info_err;
 
-  PF_Handle handle = handles.host_new_handle(sizeof(OpenCLDeviceData));
-  if (handle == nullptr || *handle == nullptr) {
-    if (handle != nullptr) handles.host_dispose_handle(handle);
+  // The handle becomes the device's gpu_data only when the kernels are built.
+  OwnedHandle handle(handles, sizeof(OpenCLDeviceData));
+  if (handle.get() == nullptr || *handle.get() == nullptr) {
     return info_err != PF_Err_NONE ? info_err : PF_Err_OUT_OF_MEMORY;
   }
-  auto* record = static_cast<OpenCLDeviceData*>(*handle);
+  auto* record = static_cast<OpenCLDeviceData*>(*handle.get());
   std::memset(record, 0, sizeof(*record));
 
   PF_Err err = info_err;
@@ -30,11 +31,10 @@ PF_Err SetupOpenCL(const PF_HandleSuite1& handles, const PF_GPUDeviceInfo& info,
                              static_cast<cl_device_id>(info.devicePV), record);
   }
   if (err == PF_Err_NONE) {
-    extra->output->gpu_data = handle;
+    extra->output->gpu_data = handle.Release();
     out_data->out_flags2 = PF_OutFlag2_SUPPORTS_GPU_RENDER_F32;
   } else {
     ReleaseOpenCLProgram(*cl, *record);  // the build's own failure is the one reported
-    handles.host_dispose_handle(handle);
   }
   return err;
 }

@@ -1,5 +1,6 @@
 #include "gpu/gpu_render.h"
 
+#include "frame/host_guards.h"
 #include "frame/suite_scope.h"
 #include "gpu/cuda_launch.h"
 
@@ -67,11 +68,8 @@ PF_Err GpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderEx
   PF_Err err = gpu->GetDeviceInfo(ref, device_index, &device);
   // Held from before the world data is fetched until the launch is queued: the kernel arguments
   // of a device's program are shared by every render on it.
-  bool exclusive = false;
-  if (err == PF_Err_NONE) {
-    err = gpu->AcquireExclusiveDeviceAccess(ref, device_index);
-    exclusive = err == PF_Err_NONE;
-  }
+  ExclusiveDeviceAccess exclusive(*gpu, ref, device_index);
+  if (err == PF_Err_NONE) err = exclusive.Acquire();
   void* src = nullptr;
   void* dst = nullptr;
   if (err == PF_Err_NONE) err = gpu->GetGPUWorldData(ref, input, &src);
@@ -87,9 +85,7 @@ PF_Err GpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderEx
     params.src_height = static_cast<uint32_t>(input->height);
     err = Launch(*extra->input, device, src, dst, params);
   }
-  if (exclusive) {
-    const PF_Err release = gpu->ReleaseExclusiveDeviceAccess(ref, device_index);
-    if (err == PF_Err_NONE) err = release;
-  }
+  const PF_Err release = exclusive.Release();
+  if (err == PF_Err_NONE) err = release;
   return err;
 }

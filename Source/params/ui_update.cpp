@@ -1,19 +1,20 @@
 #include "params/ui_update.h"
 
-#include <cstring>
+#include <optional>
 
 #include "diagnostics/debug_message.h"
 #include "frame/global_data.h"
+#include "frame/host_guards.h"
 #include "frame/suite_scope.h"
-#include "params/param_index.h"
-#include "params/suite_cache.h"
+#include "params/param_table.h"
 
 namespace {
 
 // The Effect suite is asked for at version 4 here; the slot we call sits where version 1 has it.
 constexpr int32_t kEffectSuiteVersion4 = 4;
 
-// After Effects hides a parameter through its effect stream's HIDDEN flag.
+// After Effects hides a parameter through its effect stream's HIDDEN flag. The stream and the
+// effect reference are disposed on every path; the first failure is the result.
 PF_Err SetEdgeBlurHidden(PF_InData* in_data, int32_t plugin_id, bool hide) {
   const SuiteScope<AEGP_PFInterfaceSuite1> pf_interface(in_data, nullptr, kAEGPPFInterfaceSuite,
                                                         kAEGPPFInterfaceSuiteVersion1);
@@ -21,17 +22,23 @@ PF_Err SetEdgeBlurHidden(PF_InData* in_data, int32_t plugin_id, bool hide) {
                                               kAEGPStreamSuiteVersion5);
   const SuiteScope<AEGP_DynamicStreamSuite4> dynamic(in_data, nullptr, kAEGPDynamicStreamSuite,
                                                      kAEGPDynamicStreamSuiteVersion4);
-  const SuiteScope<AEGP_EffectSuite1> effects(in_data, nullptr, kAEGPEffectSuite, kEffectSuiteVersion4);
+  const SuiteScope<AEGP_EffectSuite1> effects(in_data, nullptr, kAEGPEffectSuite,
+                                              kEffectSuiteVersion4);
 
-  AEGP_EffectRefH effect = nullptr;
-  PF_Err err = pf_interface->AEGP_GetNewEffectForEffect(plugin_id, in_data->effect_ref, &effect);
-  AEGP_StreamRefH stream = nullptr;
-  if (err == PF_Err_NONE) err = streams->AEGP_GetNewEffectStreamByIndex(plugin_id, effect, PARAM_EDGE_BLUR, &stream);
+  EffectRef effect(effects->AEGP_DisposeEffect);
+  StreamRef stream(streams->AEGP_DisposeStream);
+  PF_Err err =
+      pf_interface->AEGP_GetNewEffectForEffect(plugin_id, in_data->effect_ref, effect.out());
   if (err == PF_Err_NONE) {
-    err = dynamic->AEGP_SetDynamicStreamFlag(stream, AEGP_DynStreamFlag_HIDDEN, false, hide);
+    err = streams->AEGP_GetNewEffectStreamByIndex(plugin_id, effect.get(), PARAM_EDGE_BLUR,
+                                                  stream.out());
   }
-  if (err == PF_Err_NONE) err = streams->AEGP_DisposeStream(stream);
-  if (effect != nullptr) effects->AEGP_DisposeEffect(effect);
+  if (err == PF_Err_NONE) {
+    err = dynamic->AEGP_SetDynamicStreamFlag(stream.get(), AEGP_DynStreamFlag_HIDDEN, false, hide);
+  }
+  const PF_Err disposed = stream.Dispose();
+  if (err == PF_Err_NONE) err = disposed;
+  effect.Dispose();  // its answer is not used
   return err;
 }
 
@@ -46,10 +53,12 @@ PF_Err UpdateParameterUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* 
   const PF_Handle handle = out_data->global_data;
   const GlobalData* global =
       handle != nullptr && *handle != nullptr ? static_cast<const GlobalData*>(*handle) : nullptr;
-  const SuiteScope<PF_HandleSuite1> handles(in_data, out_data, kPFHandleSuite, kPFHandleSuiteVersion1);
+  const SuiteScope<PF_HandleSuite1> handles(in_data, out_data, kPFHandleSuite,
+                                            kPFHandleSuiteVersion1);
   const SuiteScope<PF_ParamUtilsSuite3> param_utils(in_data, out_data, kPFParamUtilsSuite,
                                                     kPFParamUtilsSuiteVersion3);
-  const bool hide = params[PARAM_INTERPOLATION]->u.pd.value != INTERPOLATION_NEAREST_AA;
+  const bool hide = static_cast<int>(ParamValue(Param(PARAM_INTERPOLATION), *params[PARAM_INTERPOLATION])) !=
+                    INTERPOLATION_NEAREST_AA;
 
   PF_Err err = PF_Err_NONE;
   if (in_data->appl_id == PF_APPL_ID_AFTER_EFFECTS) {
@@ -74,28 +83,71 @@ PF_Err UpdateParameterUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* 
 
 namespace {
 
-PF_Err CopyAnchor(int32_t plugin_id, SuiteCache& suites, AEGP_StreamRefH stream,
+// The suites of one anchor update, each acquired on first use and held until the update ends. A
+// suite the host refuses, or a host without a basic suite, raises 516.
+class AnchorSuites {
+ public:
+  explicit AnchorSuites(const PF_InData* in_data) : in_data_(in_data) {
+    if (in_data->pica_basicP == nullptr) throw PF_Err{PF_Err_BAD_CALLBACK_PARAM};
+  }
+  const PF_HandleSuite1& Handles() { return Get(handles_, kPFHandleSuite, kPFHandleSuiteVersion1); }
+  const AEGP_PFInterfaceSuite1& PFInterface() {
+    return Get(pf_interface_, kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
+  }
+  const AEGP_LayerSuite7& Layers() { return Get(layers_, kAEGPLayerSuite, kAEGPLayerSuiteVersion7); }
+  const AEGP_StreamSuite3& Streams8() {
+    return Get(streams8_, kAEGPStreamSuite, kAEGPStreamSuiteVersion3);
+  }
+  const AEGP_StreamSuite5& Streams10() {
+    return Get(streams10_, kAEGPStreamSuite, kAEGPStreamSuiteVersion5);
+  }
+  const AEGP_EffectSuite1& Effects() {
+    return Get(effects_, kAEGPEffectSuite, kAEGPEffectSuiteVersion1);
+  }
+
+ private:
+  template <class Suite>
+  const Suite& Get(std::optional<SuiteScope<Suite>>& slot, const char* name, int32_t version) {
+    if (!slot) slot.emplace(in_data_, name, version, PF_Err{PF_Err_BAD_CALLBACK_PARAM});
+    return **slot;
+  }
+
+  const PF_InData* in_data_;
+  std::optional<SuiteScope<PF_HandleSuite1>> handles_;
+  std::optional<SuiteScope<AEGP_PFInterfaceSuite1>> pf_interface_;
+  std::optional<SuiteScope<AEGP_LayerSuite7>> layers_;
+  std::optional<SuiteScope<AEGP_StreamSuite3>> streams8_;
+  std::optional<SuiteScope<AEGP_StreamSuite5>> streams10_;
+  std::optional<SuiteScope<AEGP_EffectSuite1>> effects_;
+};
+
+// Keeps the first error met: every reference is disposed whatever failed before.
+void KeepFirst(PF_Err& result, PF_Err err, const wchar_t* failure) {
+  if (err == PF_Err_NONE) return;
+  DebugMessage(failure, err);
+  if (result == PF_Err_NONE) result = err;
+}
+
+PF_Err CopyAnchor(int32_t plugin_id, AnchorSuites& suites, AEGP_StreamRefH stream,
                   const PF_InData* in_data, AEGP_StreamValue2& value) {
-  const auto& pf_interface = suites.Get<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
   AEGP_LayerH layer = nullptr;
-  PF_Err err = pf_interface.AEGP_GetEffectLayer(in_data->effect_ref, &layer);
+  PF_Err err = suites.PFInterface().AEGP_GetEffectLayer(in_data->effect_ref, &layer);
   if (err != PF_Err_NONE) {
     DebugMessage(L"AEGP_GetEffectLayer() failed. Error %i", err);
     return err;
   }
   AEGP_LayerIDVal id = 0;
-  err = suites.Get<AEGP_LayerSuite7>(kAEGPLayerSuite, kAEGPLayerSuiteVersion7).AEGP_GetLayerID(layer, &id);
+  err = suites.Layers().AEGP_GetLayerID(layer, &id);
   if (err != PF_Err_NONE) {
     DebugMessage(L"AEGP_GetLayerID() failed. Error %i", err);
     return err;
   }
   const A_Time time{in_data->current_time, in_data->time_scale};
-  AEGP_StreamVal2 anchor;
-  std::memset(&anchor, 0, sizeof(anchor));
+  AEGP_StreamVal2 anchor{};
   AEGP_StreamType type = AEGP_StreamType_NO_DATA;
-  err = suites.Get<AEGP_StreamSuite5>(kAEGPStreamSuite, kAEGPStreamSuiteVersion5)
-            .AEGP_GetLayerStreamValue(layer, AEGP_LayerStream_ANCHORPOINT, AEGP_LTimeMode_LayerTime,
-                                      &time, false, &anchor, &type);
+  err = suites.Streams10().AEGP_GetLayerStreamValue(layer, AEGP_LayerStream_ANCHORPOINT,
+                                                    AEGP_LTimeMode_LayerTime, &time, false,
+                                                    &anchor, &type);
   if (err != PF_Err_NONE) {
     DebugMessage(L"AEGP_GetLayerStreamValue(AEGP_LayerStream_ANCHORPOINT) failed. Error %i", err);
     return err;
@@ -104,8 +156,7 @@ PF_Err CopyAnchor(int32_t plugin_id, SuiteCache& suites, AEGP_StreamRefH stream,
   value.val.four_d.v[1] = anchor.two_d.y;
   value.val.four_d.v[2] = 0.0;
   value.val.four_d.v[3] = 0.0;
-  err = suites.Get<AEGP_StreamSuite3>(kAEGPStreamSuite, kAEGPStreamSuiteVersion3)
-            .AEGP_SetStreamValue(plugin_id, stream, &value);
+  err = suites.Streams8().AEGP_SetStreamValue(plugin_id, stream, &value);
   if (err != PF_Err_NONE) DebugMessage(L"AEGP_SetStreamValue() failed. Error %i", err);
   return err;
 }
@@ -121,9 +172,9 @@ PF_Err UpdateIDandAnchor(PF_InData* in_data, PF_OutData* out_data) {
     DebugMessage(L"UpdateIDandAnchor: global_data is null");
     return PF_Err_NONE;
   }
-  SuiteCache suites(in_data);
-  const auto& handles = suites.Get<PF_HandleSuite1>(kPFHandleSuite, kPFHandleSuiteVersion1);
-  const GlobalData* global = static_cast<const GlobalData*>(handles.host_lock_handle(out_data->global_data));
+  AnchorSuites suites(in_data);
+  LockedHandle locked(suites.Handles(), out_data->global_data);
+  const GlobalData* global = static_cast<const GlobalData*>(locked.data());
   if (global == nullptr) {
     DebugMessage(L"UpdateIDandAnchor: host_lock_handle(global_data) failed");
     return PF_Err_INTERNAL_STRUCT_DAMAGED;
@@ -131,67 +182,38 @@ PF_Err UpdateIDandAnchor(PF_InData* in_data, PF_OutData* out_data) {
   const int32_t plugin_id = global->plugin_id;
   if (plugin_id == 0) {
     DebugMessage(L"UpdateIDandAnchor: plugin_id is 0, skipping update");
-    handles.host_unlock_handle(out_data->global_data);
     return PF_Err_NONE;
   }
-  if (in_data->appl_id != PF_APPL_ID_AFTER_EFFECTS) {
-    handles.host_unlock_handle(out_data->global_data);
-    return PF_Err_NONE;
-  }
+  if (in_data->appl_id != PF_APPL_ID_AFTER_EFFECTS) return PF_Err_NONE;
 
-  // Every suite the copy needs is taken before the first reference is obtained, so that a
-  // refused suite (516) cannot leave an effect reference or stream behind.
-  suites.Get<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
-  suites.Get<AEGP_LayerSuite7>(kAEGPLayerSuite, kAEGPLayerSuiteVersion7);
-  suites.Get<AEGP_StreamSuite5>(kAEGPStreamSuite, kAEGPStreamSuiteVersion5);
-  suites.Get<AEGP_EffectSuite1>(kAEGPEffectSuite, kAEGPEffectSuiteVersion1);
-
-  // Every reference obtained is disposed; the first error met wins.
+  // Each guard gives its reference back in reverse order, also when a refused suite raises 516
+  // half-way; the disposals' answers are read here in order, the first error winning.
   PF_Err result = PF_Err_NONE;
-  const auto keep_first = [&result](PF_Err err) {
-    if (result == PF_Err_NONE) result = err;
-  };
-  const auto& streams = suites.Get<AEGP_StreamSuite3>(kAEGPStreamSuite, kAEGPStreamSuiteVersion3);
-  AEGP_EffectRefH effect = nullptr;
-  PF_Err err = suites.Get<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1)
-                   .AEGP_GetNewEffectForEffect(plugin_id, in_data->effect_ref, &effect);
-  if (err != PF_Err_NONE) {
-    DebugMessage(L"AEGP_GetNewEffectForEffect() failed. Error %i", err);
-    result = err;
-  } else {
-    AEGP_StreamRefH stream = nullptr;
-    err = streams.AEGP_GetNewEffectStreamByIndex(plugin_id, effect, PARAM_ANCHOR, &stream);
-    if (err != PF_Err_NONE) {
-      DebugMessage(L"AEGP_GetNewEffectStreamByIndex() failed. Error %i", err);
-      result = err;
-    } else {
+  EffectRef effect(suites.Effects().AEGP_DisposeEffect);
+  const PF_Err got_effect = suites.PFInterface().AEGP_GetNewEffectForEffect(
+      plugin_id, in_data->effect_ref, effect.out());
+  KeepFirst(result, got_effect, L"AEGP_GetNewEffectForEffect() failed. Error %i");
+  if (got_effect == PF_Err_NONE) {
+    const AEGP_StreamSuite3& streams = suites.Streams8();
+    StreamRef stream(streams.AEGP_DisposeStream);
+    const PF_Err got_stream = streams.AEGP_GetNewEffectStreamByIndex(plugin_id, effect.get(),
+                                                                     PARAM_ANCHOR, stream.out());
+    KeepFirst(result, got_stream, L"AEGP_GetNewEffectStreamByIndex() failed. Error %i");
+    if (got_stream == PF_Err_NONE) {
       const A_Time time{in_data->current_time, in_data->time_scale};
-      AEGP_StreamValue2 value;
-      std::memset(&value, 0, sizeof(value));
-      err = streams.AEGP_GetNewStreamValue(plugin_id, stream, AEGP_LTimeMode_LayerTime, &time, true, &value);
-      if (err != PF_Err_NONE) {
-        DebugMessage(L"AEGP_GetNewStreamValue() failed. Error %i", err);
-        result = err;
-      } else {
-        result = CopyAnchor(plugin_id, suites, stream, in_data, value);
-        err = streams.AEGP_DisposeStreamValue(&value);
-        if (err != PF_Err_NONE) {
-          DebugMessage(L"AEGP_DisposeStreamValue() failed. Error %i", err);
-          keep_first(err);
-        }
+      StreamValue value(streams.AEGP_DisposeStreamValue);
+      const PF_Err got = streams.AEGP_GetNewStreamValue(plugin_id, stream.get(),
+                                                        AEGP_LTimeMode_LayerTime, &time, true,
+                                                        value.out());
+      KeepFirst(result, got, L"AEGP_GetNewStreamValue() failed. Error %i");
+      if (got == PF_Err_NONE) {
+        value.Obtained();
+        result = CopyAnchor(plugin_id, suites, stream.get(), in_data, value.value());
+        KeepFirst(result, value.Dispose(), L"AEGP_DisposeStreamValue() failed. Error %i");
       }
-      err = streams.AEGP_DisposeStream(stream);
-      if (err != PF_Err_NONE) {
-        DebugMessage(L"AEGP_DisposeStream() failed. Error %i", err);
-        keep_first(err);
-      }
+      KeepFirst(result, stream.Dispose(), L"AEGP_DisposeStream() failed. Error %i");
     }
-    err = suites.Get<AEGP_EffectSuite1>(kAEGPEffectSuite, kAEGPEffectSuiteVersion1).AEGP_DisposeEffect(effect);
-    if (err != PF_Err_NONE) {
-      DebugMessage(L"AEGP_DisposeEffect() failed. Error %i", err);
-      keep_first(err);
-    }
+    KeepFirst(result, effect.Dispose(), L"AEGP_DisposeEffect() failed. Error %i");
   }
-  handles.host_unlock_handle(out_data->global_data);
   return result;
 }

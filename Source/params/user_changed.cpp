@@ -1,7 +1,7 @@
 #include "params/user_changed.h"
 
 #include "Popup/PopupClient.h"
-#include "params/param_index.h"
+#include "params/param_table.h"
 
 namespace {
 

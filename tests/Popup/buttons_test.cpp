@@ -5,7 +5,7 @@
 
 #include "devhost/host.h"
 #include "tests/devhost/loaded_module.h"
-#include "params/param_index.h"
+#include "params/param_table.h"
 #include "popup_test_support.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "devhost/host.h"
 #include "devhost/host_window.h"
 #include "tests/devhost/loaded_module.h"
-#include "params/param_index.h"
+#include "params/param_table.h"
 #include "popup_test_support.h"
 
 namespace {

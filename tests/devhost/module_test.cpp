@@ -8,7 +8,7 @@
 #include "devhost/host.h"
 #include "frame/global_data.h"
 #include "loaded_module.h"
-#include "params/param_index.h"
+#include "params/param_table.h"
 
 using devhost::Depth;
 using devhost::Host;

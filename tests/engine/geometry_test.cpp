@@ -6,17 +6,17 @@
 
 namespace {
 
-void ExpectRect(const PF_LRect& r, A_long l, A_long t, A_long rr, A_long b) {
+void ExpectRect(const IntRect& r, int32_t l, int32_t t, int32_t rr, int32_t b) {
   EXPECT_EQ(r.left, l);
   EXPECT_EQ(r.top, t);
   EXPECT_EQ(r.right, rr);
   EXPECT_EQ(r.bottom, b);
 }
 
-constexpr PF_RationalScale kFull{1, 1};
+constexpr Ratio kFull{1, 1};
 
 TEST(PreRenderGeometry, EvenScaleAboutIntegerAnchor) {
-  const PF_LRect in{0, 0, 100, 100};
+  const IntRect in{0, 0, 100, 100};
   const PreRenderGeometry point =
       ComputePreRenderGeometry(in, in, 2.0f, PIXEL_SHAPE_POINT, kFull, kFull, 50.0, 50.0);
   ExpectRect(point.result_rect, -51, -51, 151, 151);
@@ -31,7 +31,7 @@ TEST(PreRenderGeometry, EvenScaleAboutIntegerAnchor) {
 }
 
 TEST(PreRenderGeometry, FractionalScaleAndAnchorLeaveASubPixelPhase) {
-  const PF_LRect in{0, 0, 10, 10};
+  const IntRect in{0, 0, 10, 10};
   const PreRenderGeometry point =
       ComputePreRenderGeometry(in, in, 2.5f, PIXEL_SHAPE_POINT, kFull, kFull, 3.3, 3.3);
   EXPECT_EQ(point.result_rect.left, -7);   // from -6.2
@@ -49,9 +49,9 @@ TEST(PreRenderGeometry, FractionalScaleAndAnchorLeaveASubPixelPhase) {
 TEST(PreRenderGeometry, DownsamplingScalesTheAnchorAndMaxRectSeparately) {
   // A half-resolution preview of a 100x100 layer: 50x50 downsampled pixels, anchor 50,50 at
   // full resolution is 25,25 downsampled.
-  const PF_RationalScale half{1, 2};
-  const PF_LRect in{0, 0, 50, 50};
-  const PF_LRect max{-10, -10, 60, 60};
+  const Ratio half{1, 2};
+  const IntRect in{0, 0, 50, 50};
+  const IntRect max{-10, -10, 60, 60};
   const PreRenderGeometry g =
       ComputePreRenderGeometry(in, max, 2.0f, PIXEL_SHAPE_SQUARE, half, half, 50.0, 50.0);
   ExpectRect(g.result_rect, -25, -25, 75, 75);
@@ -65,7 +65,7 @@ TEST(PreRenderGeometry, ScaleOneOnlyAddsThePointHalfPixel) {
   EXPECT_EQ(EdgeBlurFromParam(9.0, 4.0f), 4.0f);
   EXPECT_EQ(EdgeBlurFromParam(1.5, 4.0f), 1.5f);
 
-  const PF_LRect in{0, 0, 8, 6};
+  const IntRect in{0, 0, 8, 6};
   const PreRenderGeometry point =
       ComputePreRenderGeometry(in, in, ScaleFromParam(0.5), PIXEL_SHAPE_POINT, kFull, kFull, 4, 3);
   ExpectRect(point.result_rect, -1, -1, 9, 7);
@@ -76,66 +76,55 @@ TEST(PreRenderGeometry, ScaleOneOnlyAddsThePointHalfPixel) {
   EXPECT_EQ(square.anchor_x, 0.0f);
 }
 
-PF_InData LegacyInData(A_long width, A_long height) {
-  PF_InData in{};
-  in.width = width;
-  in.height = height;
-  in.downsample_x = in.downsample_y = kFull;
-  return in;
+LegacyFrame Frame(int32_t width, int32_t height) {
+  LegacyFrame f{};
+  f.width = width;
+  f.height = height;
+  f.downsample_x = f.downsample_y = kFull;
+  return f;
 }
 
 TEST(FrameSetup, GrowsTheFrameAndMovesTheOriginByHalfTheGrowth) {
-  PF_InData in = LegacyInData(100, 50);
-  in.output_origin_x = 7;
-  FrameSetupResult r = ComputeFrameSetup(in, 2.0, 1);  // Point
+  LegacyFrame f = Frame(100, 50);
+  FrameSetupResult r = ComputeFrameSetup(f, 7, 0, 2.0, 1);  // Point
   EXPECT_EQ(r.width, 202);
   EXPECT_EQ(r.height, 102);
-  EXPECT_EQ(r.origin.h, 7 + 50);
-  EXPECT_EQ(r.origin.v, 25);
+  EXPECT_EQ(r.origin_h, 7 + 50);
+  EXPECT_EQ(r.origin_v, 25);
 
-  r = ComputeFrameSetup(in, 2.0, 2);  // Square: no extra pixel
+  r = ComputeFrameSetup(f, 7, 0, 2.0, 2);  // Square: no extra pixel
   EXPECT_EQ(r.width, 200);
-  EXPECT_EQ(r.origin.h, 7 + 50);
+  EXPECT_EQ(r.origin_h, 7 + 50);
 
-  in.pre_effect_source_origin_x = 3;
-  in.pre_effect_source_origin_y = 4;
-  in.field = PF_Field_UPPER;  // a field render doubles the height
-  r = ComputeFrameSetup(in, 2.0, 2);
+  f.source_origin_x = 3;
+  f.source_origin_y = 4;
+  f.field = 1;  // a field render doubles the height
+  r = ComputeFrameSetup(f, 7, 0, 2.0, 2);
   EXPECT_EQ(r.width, 203);
   EXPECT_EQ(r.height, 2 * (100 + 4));
 }
 
 TEST(LegacyRender, RedRectangleIsClippedToTheWorld) {
-  PF_InData in = LegacyInData(100, 50);
-  const PF_Point origin{50, 25};
-  const PF_Rect r = LegacyRedRect(in, origin, 2.0f, 150, 80);
+  const LegacyFrame f = Frame(100, 50);
   // left = 50 - ceil(100 * 1 * 0.5), right = ceil(200) + left, then clipped.
-  EXPECT_EQ(r.left, 0);
-  EXPECT_EQ(r.right, 150);
-  EXPECT_EQ(r.top, 0);
-  EXPECT_EQ(r.bottom, 80);
-
-  const PF_Rect inside = LegacyRedRect(in, PF_Point{60, 30}, 2.0f, 400, 400);
-  EXPECT_EQ(inside.left, 10);
-  EXPECT_EQ(inside.right, 210);
-  EXPECT_EQ(inside.top, 5);
-  EXPECT_EQ(inside.bottom, 105);
+  ExpectRect(LegacyRedRect(f, 50, 25, 2.0f, 150, 80), 0, 0, 150, 80);
+  ExpectRect(LegacyRedRect(f, 60, 30, 2.0f, 400, 400), 10, 5, 210, 105);
 }
 
 TEST(LegacyRender, ExtentNeverExceedsTheOutputBeyondTheSourceOrigin) {
-  PF_InData in = LegacyInData(10, 10);
-  in.pre_effect_source_origin_x = 2;
-  in.pre_effect_source_origin_y = 1;
-  LegacyExtent e = ComputeLegacyExtent(in, 3.0f, PIXEL_SHAPE_POINT, 100, 100);
+  LegacyFrame f = Frame(10, 10);
+  f.source_origin_x = 2;
+  f.source_origin_y = 1;
+  LegacyExtent e = ComputeLegacyExtent(f, 3.0f, PIXEL_SHAPE_POINT, 100, 100);
   EXPECT_EQ(e.dst_width, 33);
   EXPECT_EQ(e.dst_height, 33);
   EXPECT_EQ(e.src_width, 10);
-  e = ComputeLegacyExtent(in, 3.0f, PIXEL_SHAPE_SQUARE, 20, 25);
+  e = ComputeLegacyExtent(f, 3.0f, PIXEL_SHAPE_SQUARE, 20, 25);
   EXPECT_EQ(e.dst_width, 18);
   EXPECT_EQ(e.dst_height, 24);
 
-  in.downsample_x = {1, 3};  // 10 / 3 rounds up
-  e = ComputeLegacyExtent(in, 3.0f, PIXEL_SHAPE_SQUARE, 100, 100);
+  f.downsample_x = {1, 3};  // 10 / 3 rounds up
+  e = ComputeLegacyExtent(f, 3.0f, PIXEL_SHAPE_SQUARE, 100, 100);
   EXPECT_EQ(e.src_width, 4);
   EXPECT_EQ(e.dst_width, 10);
 }
