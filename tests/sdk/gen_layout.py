@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Turns the hosts' record-layout listing into compile-time checks of sdk/.
 
-Usage: gen_layout.py LISTING > tests/sdk/sdk_layout.cpp
+Usage: gen_layout.py LISTING OUTPUT (the build runs it; sdk/abi-layouts.txt is the listing)
 Every record of the listing gets a sizeof/alignof check and an offsetof check per member (nested
 members through their dotted path); every type of the size table gets sizeof/alignof checks.
 """
@@ -66,6 +66,9 @@ def main(path):
         out.append(f"static_assert(offsetof({record}, {'.'.join(stack)}) == {offset});")
     # The error suite is described in prose: one slot.
     out.append("static_assert(sizeof(PrSDKErrorSuite3) == 8 && alignof(PrSDKErrorSuite3) == 8);")
-    print("\n".join(out))
+    return "\n".join(out) + "\n"
 
-main(sys.argv[1])
+if __name__ == "__main__":
+    text = main(sys.argv[1])
+    with open(sys.argv[2], "w", encoding="utf-8") as f:
+        f.write(text)
