@@ -16,9 +16,15 @@ struct Ratio {
   uint32_t den;
 };
 
-// Parameter values as the host delivers them, turned into render settings.
-float ScaleFromParam(double value);                  // raised to 1.0
-float EdgeBlurFromParam(double value, float scale);  // at most scale
+// The largest enlargement the Scale parameter offers.
+inline constexpr float kMaxScale = 64.0f;
+
+// Parameter values as the host delivers them, turned into render settings. Scale is raised to
+// 1.0; a scale that is not a number counts as 1.0, an infinite one (or one a float cannot hold)
+// as kMaxScale. Edge blur is at most the scale; one that is not a number counts as the scale, one
+// below what a float holds as 0 (no blur: Nearest AA then samples as Nearest).
+float ScaleFromParam(double value);
+float EdgeBlurFromParam(double value, float scale);
 
 struct PreRenderGeometry {
   IntRect result_rect;
@@ -29,6 +35,12 @@ struct PreRenderGeometry {
 
 // Enlarges the input checkout's rectangles about the layer's anchor point (full-resolution layer
 // pixels); the rectangles are in downsampled pixels.
+//
+// Geometry that has no pixels (a zero downsampling denominator, a scale or anchor that is not a
+// finite number, edges beyond the 32-bit range) gives each function's empty result: empty
+// rectangles with anchors 0 here, a 0 x 0 frame at the host's output origin from
+// ComputeFrameSetup, an empty rectangle from LegacyRedRect and empty extents from
+// ComputeLegacyExtent.
 PreRenderGeometry ComputePreRenderGeometry(const IntRect& result_rect,
                                            const IntRect& max_result_rect, float scale,
                                            int32_t pixel_shape, Ratio downsample_x,

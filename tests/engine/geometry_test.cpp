@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "engine/scale_data.h"
 
 namespace {
@@ -76,6 +78,36 @@ TEST(PreRenderGeometry, ScaleOneOnlyAddsThePointHalfPixel) {
   EXPECT_EQ(square.anchor_x, 0.0f);
 }
 
+TEST(PreRenderGeometry, ValuesWithoutPixelsGiveEmptyRectangles) {
+  const IntRect in{0, 0, 10, 10};
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(ScaleFromParam(nan), 1.0f);
+  EXPECT_EQ(ScaleFromParam(inf), kMaxScale);
+  EXPECT_EQ(ScaleFromParam(1e300), kMaxScale);
+  EXPECT_EQ(ScaleFromParam(-inf), 1.0f);
+  EXPECT_EQ(EdgeBlurFromParam(nan, 3.0f), 3.0f);
+  EXPECT_EQ(EdgeBlurFromParam(-1e300, 3.0f), 0.0f);
+
+  struct Case {
+    Ratio dx;
+    double anchor;
+    float scale;
+    IntRect rect;
+  };
+  for (const Case& c : {Case{{1, 0}, 5.0, 2.0f, in}, Case{{0, 0}, 5.0, 2.0f, in},
+                        Case{kFull, nan, 2.0f, in}, Case{kFull, -inf, 2.0f, in},
+                        Case{kFull, 1e300, 2.0f, in}, Case{kFull, 5.0, 1e30f, in},
+                        Case{kFull, 0.0, 64.0f, {0, 0, 2000000000, 10}}}) {
+    const PreRenderGeometry g =
+        ComputePreRenderGeometry(c.rect, c.rect, c.scale, PIXEL_SHAPE_POINT, c.dx, kFull,
+                                 c.anchor, 5.0);
+    ExpectRect(g.result_rect, 0, 0, 0, 0);
+    ExpectRect(g.max_result_rect, 0, 0, 0, 0);
+    EXPECT_EQ(g.anchor_x, 0.0f);
+  }
+}
+
 LegacyFrame Frame(int32_t width, int32_t height) {
   LegacyFrame f{};
   f.width = width;
@@ -127,6 +159,23 @@ TEST(LegacyRender, ExtentNeverExceedsTheOutputBeyondTheSourceOrigin) {
   e = ComputeLegacyExtent(f, 3.0f, PIXEL_SHAPE_SQUARE, 100, 100);
   EXPECT_EQ(e.src_width, 4);
   EXPECT_EQ(e.dst_width, 10);
+}
+
+TEST(LegacyRender, ValuesWithoutPixelsGiveEmptyFramesAndExtents) {
+  LegacyFrame zero_den = Frame(10, 10);
+  zero_den.downsample_y = {1, 0};
+  LegacyFrame huge = Frame(2147483647, 10);
+  for (const LegacyFrame& f : {zero_den, huge}) {
+    const FrameSetupResult r = ComputeFrameSetup(f, 7, 9, 64.0, 1);
+    EXPECT_EQ(r.width, 0);
+    EXPECT_EQ(r.height, 0);
+    EXPECT_EQ(r.origin_h, 7);
+    EXPECT_EQ(r.origin_v, 9);
+    const LegacyExtent e = ComputeLegacyExtent(f, 64.0f, PIXEL_SHAPE_POINT, 100, 100);
+    EXPECT_EQ(e.dst_width, 0);
+    EXPECT_EQ(e.src_height, 0);
+    ExpectRect(LegacyRedRect(f, 0, 0, 64.0f, 100, 100), 0, 0, 0, 0);
+  }
 }
 
 }  // namespace
