@@ -1,6 +1,6 @@
 #include "host/host_detection.h"
 
-#include <cstdlib>
+#include <charconv>
 #include <regex>
 #include <string>
 
@@ -65,12 +65,36 @@ HostApp HostFromExecutableName(const mlUtf8String& fileName) {
 
 HostApp HostFromExecutable() { return HostFromExecutableName(ModuleBaseName(nullptr)); }
 
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// One run of digits as a number; false when there is none or it does not fit.
+bool ReadNumber(const char*& p, std::int32_t& number) {
+  const char* end = p;
+  while (IsDigit(*end)) ++end;
+  if (end == p || std::from_chars(p, end, number).ec != std::errc()) return false;
+  p = end;
+  return true;
+}
+
+}  // namespace
+
 bool ParseHostVersion(const char* text, HostVersion& version) {
+  // "major.minor", then up to two parts each led by '.' or 'x' whose digits are not read. A
+  // major or minor that does not fit 32 bits does not parse either.
   if (text == nullptr) return false;
-  static const std::regex grammar(R"(^(\d+)\.(\d+)((\.|x)\d+)?((\.|x)\d+)?$)");
-  std::cmatch parts;
-  if (!std::regex_match(text, parts, grammar)) return false;
-  version.major = std::atoi(parts.str(1).c_str());
-  version.minor = std::atoi(parts.str(2).c_str());
+  const char* p = text;
+  HostVersion read;
+  if (!ReadNumber(p, read.major) || *p != '.') return false;
+  ++p;
+  if (!ReadNumber(p, read.minor)) return false;
+  for (int part = 0; part < 2 && (*p == '.' || *p == 'x'); ++part) {
+    ++p;
+    if (!IsDigit(*p)) return false;
+    while (IsDigit(*p)) ++p;
+  }
+  if (*p != '\0') return false;
+  version = read;
   return true;
 }

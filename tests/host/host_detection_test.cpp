@@ -61,7 +61,8 @@ TEST(ParseHostVersion, MajorAndMinorOfEachAcceptedForm) {
 
 TEST(ParseHostVersion, RejectsOtherTextsAndLeavesTheVersion) {
   for (const char* text : {"24", "24.0.1.2.3", "24.0x1x2x3", "24.", ".0", "24.0x", "24.0 ", " 24.0",
-                           "24,0", "24.0X1", "v24.0", "24.a", "", static_cast<const char*>(nullptr)}) {
+                           "24,0", "24.0X1", "v24.0", "24.a", "", "2666666666666666666665.0",
+                           "24.4294967297", static_cast<const char*>(nullptr)}) {
     HostVersion version{5, 6};
     EXPECT_FALSE(ParseHostVersion(text, version)) << (text ? text : "(null)");
     EXPECT_EQ(version.major, 5);
