@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "devhost/host.h"
+#include "devhost/host_internal.h"
 #include "gpu/opencl_api.h"
 
 namespace devhost {
@@ -116,46 +116,43 @@ class UnbackedDevice final : public GpuDevice {
   PF_GPU_Framework framework_;
 };
 
-Host& H() { return *Host::Current(); }
 GpuSession& S() { return H().Gpu(); }
 
-#define INJECT(name)                                  \
-  if (const PF_Err injected_ = H().Injected(name)) { \
-    return injected_;                                 \
-  }
+std::string DeviceAccessName(A_u_long index) {
+  return "exclusive access to GPU device " + std::to_string(index);
+}
 
 PF_Err GetDeviceCount(PF_ProgPtr, A_u_long* count) {
-  INJECT("GetDeviceCount");
+  DEVHOST_INJECT("GetDeviceCount");
   if (count == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
   *count = S().device ? 1 : 0;
   return PF_Err_NONE;
 }
 
 PF_Err GetDeviceInfo(PF_ProgPtr, A_u_long index, PF_GPUDeviceInfo* info) {
-  INJECT("GetDeviceInfo");
+  DEVHOST_INJECT("GetDeviceInfo");
   if (info == nullptr || index != 0 || !S().device) return PF_Err_BAD_CALLBACK_PARAM;
   S().device->Describe(info);
   return PF_Err_NONE;
 }
 
 PF_Err AcquireExclusiveDeviceAccess(PF_ProgPtr, A_u_long index) {
-  INJECT("AcquireExclusiveDeviceAccess");
+  DEVHOST_INJECT("AcquireExclusiveDeviceAccess");
   if (index != 0) return PF_Err_BAD_CALLBACK_PARAM;
-  ++S().exclusive_held;
-  ++S().exclusive_acquired;
+  Accounts().Take(Resource::ExclusiveAccess, DeviceAccessName(index));
   return PF_Err_NONE;
 }
 
 PF_Err ReleaseExclusiveDeviceAccess(PF_ProgPtr, A_u_long index) {
   // The access is given up even when the host then reports a failure.
-  --S().exclusive_held;
-  INJECT("ReleaseExclusiveDeviceAccess");
+  Accounts().Return(Resource::ExclusiveAccess, DeviceAccessName(index));
+  DEVHOST_INJECT("ReleaseExclusiveDeviceAccess");
   return index != 0 ? PF_Err_BAD_CALLBACK_PARAM : PF_Err_NONE;
 }
 
 PF_Err GetGPUWorldData(PF_ProgPtr, PF_EffectWorld* world, void** data) {
   ++S().world_data_calls;
-  INJECT("GetGPUWorldData");
+  DEVHOST_INJECT("GetGPUWorldData");
   if (data == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
   for (GpuWorld* w : S().worlds) {
     if (w != nullptr && w->Get() == world) {
@@ -165,8 +162,6 @@ PF_Err GetGPUWorldData(PF_ProgPtr, PF_EffectWorld* world, void** data) {
   }
   return PF_Err_BAD_CALLBACK_PARAM;
 }
-
-#undef INJECT
 
 PF_GPUDeviceSuite1 MakeSuite() {
   PF_GPUDeviceSuite1 s{};

@@ -66,8 +66,6 @@ struct GpuSession {
   bool accepted = false;         // ... and the effect declared it renders there
   PF_Err setup_err = PF_Err_NONE;
   void* gpu_data = nullptr;      // what set-up handed back
-  int exclusive_held = 0;        // acquisitions not released yet
-  int exclusive_acquired = 0;    // acquisitions in all
   int world_data_calls = 0;      // GetGPUWorldData calls
   GpuWorld* worlds[2] = {};      // the render's input and output
 };

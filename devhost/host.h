@@ -4,6 +4,7 @@
 // render) would, records what the effect did, and can refuse suites or fail callbacks so that
 // every failure path of the effect can be reached.
 #pragma once
+#include <array>
 #include <map>
 #include <memory>
 #include <optional>
@@ -94,12 +95,47 @@ struct Registration {
 Registration Register(PF_PluginDataEntryFunc entry, const char* host_name, const char* host_version,
                       A_Err callback_result = 0);
 
+// The host resources an effect takes and must give back. Handles count new against dispose,
+// HandleLock counts locks against unlocks.
+enum class Resource {
+  Handle,
+  HandleLock,
+  Suite,
+  EffectRef,
+  Stream,
+  StreamValue,
+  LayerCheckout,
+  ParamCheckout,
+  ExclusiveAccess,
+};
+inline constexpr int kResourceKinds = 9;
+
+// What one command took and gave back.
+struct CommandCounts {
+  PF_Cmd cmd = -1;
+  std::array<int, kResourceKinds> taken{}, returned{};
+  std::map<std::string, int> suites_acquired, suites_released;  // by name and version
+
+  int Taken(Resource r) const { return taken[static_cast<int>(r)]; }
+  int Returned(Resource r) const { return returned[static_cast<int>(r)]; }
+};
+
+// Where a Host's imbalances go when it ends, unless taken before: called once per message, on
+// the thread the Host ends on, so it must be thread-safe. Null: standard error.
+using ImbalanceHandler = void (*)(const std::string& message);
+void SetImbalanceHandler(ImbalanceHandler handler);
+
 // The value and HIDDEN flag of one effect parameter's AEGP stream.
 struct StreamState {
   bool hidden = false;
   AEGP_StreamValue2 value{};
 };
 
+// A host running one instance of the effect. Every command it sends is accounted for: the
+// handles, suites, references, checkouts and device access the effect takes must be given back
+// within the command (handles the effect hands to the host excepted), and each imbalance is kept
+// as a message naming the command and the resource. Ending the Host sets down what was set up
+// (GPU device, then global data) and hands the imbalances nobody took to the ImbalanceHandler.
 class Host {
  public:
   Host(PF_EffectMainFunc entry, HostApp app);
@@ -140,7 +176,7 @@ class Host {
   void ThrowFromCallback(const std::string& name) { throwing_ = name; }
 
   // ---- Driving the effect ----
-  // Sends one command through the entry point with this host's records.
+  // Sends one command through the entry point with this host's records, then checks the balance.
   PF_Err Send(PF_Cmd cmd, PF_ParamDef* params[], PF_LayerDef* output, void* extra);
 
   // The set-up commands, as a host sends them after loading the effect. GLOBAL_SETUP keeps the
@@ -180,13 +216,14 @@ class Host {
   std::vector<std::pair<int, PF_ParamDef>> ui_updates;  // through PF_UpdateParamUI
   std::map<int, StreamState> effect_streams;  // AEGP effect streams by parameter index
   std::string registered_name;                // through AEGP_RegisterWithAEGP
-  int effect_refs_open = 0, streams_open = 0, stream_values_open = 0;
   std::vector<Notice> notices;
-  // Suites acquired and not released, by name (should be empty between commands).
-  std::map<std::string, int> SuitesHeld() const;
-  int params_checked_out = 0;   // checkouts without a check-in
-  int layers_checked_out = 0;   // smart-render input checkouts without a check-in
   std::vector<std::string> calls;  // every callback the effect made, in order
+
+  // ---- Resource balance ----
+  // What the last command sent took and gave back.
+  const CommandCounts& LastCounts() const;
+  // The imbalances found so far, each taken once; taken ones never reach the ImbalanceHandler.
+  std::vector<std::string> TakeImbalances();
 
   // ---- Internals reached from the C callbacks ----
   struct Impl;
@@ -196,6 +233,8 @@ class Host {
   static Host* Current();
 
  private:
+  // GLOBAL_SETDOWN when global set-up succeeded and was not set down yet.
+  void EndGlobal();
   // Refuses worlds a real host could not make, saying why in the result.
   bool CanAllocate(int64_t width, int64_t height, RenderResult& result) const;
   // The layer as the host renders it at the current downsampling.

@@ -417,9 +417,15 @@ int Run(int argc, char** argv) {
   return 0;
 }
 
+// A resource the effect left unbalanced does not spoil the frame, but it is a fault to know of.
+void WarnImbalance(const std::string& message) {
+  std::fprintf(stderr, "tessgrain-render: warning: %s\n", message.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  devhost::SetImbalanceHandler(&WarnImbalance);
   try {
     return Run(argc, argv);
   } catch (const UserError& e) {

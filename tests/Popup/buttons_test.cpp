@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "devhost/host.h"
-#include "tests/devhost/loaded_module.h"
 #include "params/param_table.h"
 #include "popup_test_support.h"
+#include "tests/support/loaded_module.h"
 
 namespace {
 
@@ -31,7 +31,6 @@ TEST_F(Buttons, SettingsButtonAndDialogCommandOpenTheSamePopup) {
     EXPECT_EQ(host.DoDialog(), PF_Err_NONE);
     EXPECT_EQ(ReadBytes(File("button.txt")), kRequestLine);
     EXPECT_EQ(ReadBytes(File("dialog.txt")), kRequestLine);
-    EXPECT_TRUE(host.SuitesHeld().empty());
   }
 }
 

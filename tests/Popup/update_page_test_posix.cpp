@@ -8,9 +8,9 @@
 #include <thread>
 
 #include "devhost/host.h"
-#include "tests/devhost/loaded_module.h"
 #include "params/param_table.h"
 #include "popup_test_support.h"
+#include "tests/support/loaded_module.h"
 
 namespace {
 

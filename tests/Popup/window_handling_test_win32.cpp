@@ -16,9 +16,9 @@
 #include "Popup/window_handling.h"
 #include "devhost/host.h"
 #include "devhost/host_window.h"
-#include "tests/devhost/loaded_module.h"
 #include "params/param_table.h"
 #include "popup_test_support.h"
+#include "tests/support/loaded_module.h"
 
 namespace {
 

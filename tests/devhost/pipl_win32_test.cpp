@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "devhost/host.h"
-#include "loaded_module.h"
+#include "tests/support/loaded_module.h"
 
 namespace {
 

@@ -6,19 +6,15 @@
 
 #include "devhost/host.h"
 #include "gpu/opencl_api.h"
-#include "loaded_module.h"
+#include "tests/support/images.h"
+#include "tests/support/loaded_module.h"
 
 namespace {
 
 TEST(WithoutOpenCL, TheDeviceIsDeclinedAndFramesRenderOnTheCpu) {
   ASSERT_EQ(OpenCL(), nullptr) << "this test needs a process without an OpenCL library";
   ASSERT_NE(Effect(), nullptr);  // the module loaded all the same
-  devhost::Image layer(6, 5, devhost::Depth::F32);
-  for (int y = 0; y < 5; ++y) {
-    for (int x = 0; x < 6; ++x) {
-      for (int c = 0; c < 4; ++c) layer.Set(x, y, c, 0.125 * ((x + y + c) % 8));
-    }
-  }
+  const devhost::Image layer = support::Pattern(6, 5, devhost::Depth::F32, true);
   devhost::Host cpu(Effect(), devhost::HostApp::AfterEffects);
   cpu.params = {3, 3, 1.5, true, 1};
   const devhost::RenderResult expected = cpu.RenderSmart(layer);
@@ -38,7 +34,6 @@ TEST(WithoutOpenCL, TheDeviceIsDeclinedAndFramesRenderOnTheCpu) {
   EXPECT_FALSE(r.on_gpu);
   ASSERT_EQ(r.image.bytes.size(), expected.image.bytes.size());
   EXPECT_EQ(std::memcmp(r.image.bytes.data(), expected.image.bytes.data(), r.image.bytes.size()), 0);
-  EXPECT_TRUE(host.SuitesHeld().empty());
 }
 
 }  // namespace
