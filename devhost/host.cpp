@@ -48,9 +48,16 @@ Host::Host(PF_EffectMainFunc entry, HostApp app)
   InstallCallbacks(m);
   PF_InData& in = m.in_data;
   in.effect_ref = reinterpret_cast<PF_ProgPtr>(this);
-  in.appl_id = app == HostApp::Premiere ? PF_APPL_ID_PREMIERE : PF_APPL_ID_AFTER_EFFECTS;
+  // Media Encoder renders through Premiere Pro's effect host and says so; any other host has an
+  // id of its own.
+  switch (app) {
+    case HostApp::AfterEffects: in.appl_id = PF_APPL_ID_AFTER_EFFECTS; break;
+    case HostApp::PremierePro:
+    case HostApp::MediaEncoder: in.appl_id = PF_APPL_ID_PREMIERE; break;
+    default: in.appl_id = kOtherHostId; break;
+  }
   // An effect API version each host of today reports.
-  if (app == HostApp::Premiere) api_minor = 5;
+  if (in.appl_id == PF_APPL_ID_PREMIERE) api_minor = 5;
   in.num_params = 9;
   in.time_step = 100;
   in.time_scale = 2400;
@@ -137,6 +144,11 @@ PF_Err Host::Send(PF_Cmd cmd, PF_ParamDef* params[], PF_LayerDef* output, void* 
   {
     const AsCurrent current(this);
     err = entry_(cmd, &m.in_data, &out_data, params, output, extra);
+  }
+  // A host shows the message buffer only when the effect asks it to.
+  if ((out_data.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) && out_data.return_msg[0] != '\0') {
+    shown_messages.emplace_back(out_data.return_msg,
+                                strnlen(out_data.return_msg, sizeof(out_data.return_msg)));
   }
   // What the effect handed over stays with the host until set-down.
   if (cmd == PF_Cmd_GLOBAL_SETUP) {

@@ -14,10 +14,13 @@
 #include "HostSDK.h"
 #include "devhost/gpu.h"
 #include "devhost/image.h"
+#include "foundation/host_app.h"
 
 namespace devhost {
 
-enum class HostApp { AfterEffects, Premiere };
+// The host devhost plays: its application id and the effect API version it reports.
+using ::HostApp;
+inline constexpr A_long kOtherHostId = 0x4F746872;  // 'Othr', the id devhost gives OtherHost
 
 // Parameter values as the user set them (popups 1-based, as the host stores them).
 struct EffectParams {
@@ -217,6 +220,8 @@ class Host {
   std::map<int, StreamState> effect_streams;  // AEGP effect streams by parameter index
   std::string registered_name;                // through AEGP_RegisterWithAEGP
   std::vector<Notice> notices;
+  // return_msg after each command that asked the host to display it, as the user saw it.
+  std::vector<std::string> shown_messages;
   std::vector<std::string> calls;  // every callback the effect made, in order
 
   // ---- Resource balance ----

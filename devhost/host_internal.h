@@ -7,11 +7,11 @@
 
 #include "devhost/host.h"
 #include "devhost/ledger.h"
+#include "params/param_table.h"
 
 namespace devhost {
 
-// Slots of the parameter array: the input layer and up to nine parameters.
-inline constexpr int kParamSlots = 10;
+inline constexpr int kParamSlots = NumParams(true);  // the input layer and every parameter
 
 struct Host::Impl {
   PF_InData in_data{};

@@ -1,43 +1,67 @@
 // The parameter array devhost presents to the effect, and the commands that declare and update
-// the parameters. Which parameter sits at which index, with which type, is known here alone.
+// the parameters. Positions and types come from the effect's parameter table.
 #include "devhost/host_internal.h"
 
 namespace devhost {
 
+namespace {
+
+double Get(const EffectParams& v, ParamIndex index) {
+  switch (index) {
+    case PARAM_SCALE: return v.scale;
+    case PARAM_INTERPOLATION: return v.interpolation;
+    case PARAM_EDGE_BLUR: return v.edge_blur;
+    case PARAM_GPU: return v.gpu ? 1 : 0;
+    case PARAM_PIXEL_SHAPE: return v.pixel_shape;
+    default: return 0;
+  }
+}
+
+void Set(EffectParams& v, ParamIndex index, double value) {
+  switch (index) {
+    case PARAM_SCALE: v.scale = value; break;
+    case PARAM_INTERPOLATION: v.interpolation = static_cast<int>(value); break;
+    case PARAM_EDGE_BLUR: v.edge_blur = value; break;
+    case PARAM_GPU: v.gpu = value != 0; break;
+    case PARAM_PIXEL_SHAPE: v.pixel_shape = static_cast<int>(value); break;
+    default: break;
+  }
+}
+
+// A declaration's default, read the way its type keeps it.
+double DeclaredDefault(const ParamSpec& p, const PF_ParamDef& def) {
+  switch (p.type) {
+    case PF_Param_FLOAT_SLIDER: return def.u.fs_d.dephault;
+    case PF_Param_POPUP: return def.u.pd.dephault;
+    case PF_Param_CHECKBOX: return def.u.bd.dephault;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
 void PresentParams(const std::vector<PF_ParamDef>& declared, const EffectParams& values,
                    PF_ParamDef (&defs)[kParamSlots]) {
-  // The definitions as the effect declared them, keeping the values the host stores.
-  for (size_t i = 0; i < declared.size() && i + 1 < kParamSlots; ++i) {
-    const PF_ParamDefUnion keep = defs[i + 1].u;
-    defs[i + 1] = declared[i];
-    defs[i + 1].u = keep;
+  // The definitions as the effect declared them, with the values the host stores, at the
+  // positions and types of the parameter table.
+  for (const ParamSpec& p : kParams) {
+    PF_ParamDef& def = defs[p.index];
+    if (p.index <= static_cast<int>(declared.size())) {
+      const PF_ParamDefUnion keep = def.u;
+      def = declared[p.index - 1];
+      def.u = keep;
+    }
+    def.param_type = p.type;
+    SetParamValue(p, def, Get(values, p.index));
   }
-  defs[1].param_type = PF_Param_BUTTON;
-  defs[2].param_type = PF_Param_FLOAT_SLIDER;
-  defs[2].u.fs_d.value = values.scale;
-  defs[3].param_type = PF_Param_POPUP;
-  defs[3].u.pd.value = values.interpolation;
-  defs[4].param_type = PF_Param_FLOAT_SLIDER;
-  defs[4].u.fs_d.value = values.edge_blur;
-  defs[5].param_type = PF_Param_CHECKBOX;
-  defs[5].u.bd.value = values.gpu ? 1 : 0;
-  defs[6].param_type = PF_Param_FIX_SLIDER;
-  defs[7].param_type = PF_Param_POINT;
-  defs[8].param_type = PF_Param_POPUP;
-  defs[8].u.pd.value = values.pixel_shape;
-  defs[9].param_type = PF_Param_BUTTON;
 }
 
 void DefaultsFromDeclared(const std::vector<PF_ParamDef>& declared, EffectParams* values) {
-  const auto at = [&declared](int index) -> const PF_ParamDef* {
-    const bool declared_there = index >= 1 && index <= static_cast<int>(declared.size());
-    return declared_there ? &declared[index - 1] : nullptr;
-  };
-  if (const PF_ParamDef* d = at(2)) values->scale = d->u.fs_d.dephault;
-  if (const PF_ParamDef* d = at(3)) values->interpolation = d->u.pd.dephault;
-  if (const PF_ParamDef* d = at(4)) values->edge_blur = d->u.fs_d.dephault;
-  if (const PF_ParamDef* d = at(5)) values->gpu = d->u.bd.dephault != 0;
-  if (const PF_ParamDef* d = at(8)) values->pixel_shape = d->u.pd.dephault;
+  for (const ParamSpec& p : kParams) {
+    if (p.index <= static_cast<int>(declared.size())) {
+      Set(*values, p.index, DeclaredDefault(p, declared[p.index - 1]));
+    }
+  }
 }
 
 PF_Err Host::ParamsSetup() {

@@ -183,7 +183,7 @@ Options ParseArguments(int argc, char** argv) {
       o.downsample = {static_cast<A_long>(num), static_cast<A_u_long>(den)};
     } else if (name == "--host") {
       o.host = ParseChoice(name, value(), {std::pair{std::string_view("ae"), devhost::HostApp::AfterEffects},
-                                           std::pair{std::string_view("premiere"), devhost::HostApp::Premiere}});
+                                           std::pair{std::string_view("premiere"), devhost::HostApp::PremierePro}});
     } else if (name == "--depth") {
       o.depth = ParseChoice(name, value(), {std::pair{std::string_view("8"), devhost::Depth::U8},
                                             std::pair{std::string_view("16"), devhost::Depth::U16},
@@ -258,16 +258,16 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-void ReportHostMessages(const devhost::Host& host) {
+void ReportHostMessages(devhost::Host& host) {
   for (const devhost::Notice& n : host.notices) {
     std::fprintf(stderr, "tessgrain-render: notice: %s: %s\n", OneLine(Utf8(n.title)).c_str(),
                  OneLine(Utf8(n.text)).c_str());
   }
-  const PF_OutData& out = host.out_data;
-  if ((out.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) && out.return_msg[0]) {
-    const std::string msg(out.return_msg, strnlen(out.return_msg, sizeof(out.return_msg)));
+  for (const std::string& msg : host.shown_messages) {
     std::fprintf(stderr, "tessgrain-render: effect message: %s\n", OneLine(msg).c_str());
   }
+  host.shown_messages.clear();
+  host.notices.clear();
 }
 
 void PrintGeometry(devhost::Host& host, const devhost::Image& layer) {
@@ -331,7 +331,7 @@ int Run(int argc, char** argv) {
   }
   if (o.dialog) return RunDialog(o);
   const bool sample = o.input.empty();
-  const bool premiere = o.host == devhost::HostApp::Premiere;
+  const bool premiere = o.host == devhost::HostApp::PremierePro;
   if (premiere && o.print_geometry) Fail("--print-geometry shows the After Effects pre-render: use --host ae");
   if (premiere && o.depth == devhost::Depth::U16) {
     Fail("Premiere Pro renders 8-bit and float frames only: use --depth 8 or --depth 32");
@@ -363,11 +363,6 @@ int Run(int argc, char** argv) {
     host.api_minor = static_cast<A_short>(o.api_version->second);
   }
   PF_Err setup = host.GlobalSetup();
-  // A version notice is left in the message buffer whether or not the host is asked to show it.
-  if (host.out_data.return_msg[0] != '\0' && !(host.out_data.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE)) {
-    const std::string msg(host.out_data.return_msg, strnlen(host.out_data.return_msg, sizeof(host.out_data.return_msg)));
-    std::fprintf(stderr, "tessgrain-render: set-up message: %s\n", OneLine(msg).c_str());
-  }
   if (setup == PF_Err_NONE) setup = host.ParamsSetup();
   devhost::EffectParams& params = host.params;
   params.scale = o.scale.value_or(sample ? 8.0 : 4.0);

@@ -60,10 +60,15 @@ void ShowVersionNotice(CompatibilityLevel level, const PF_InData* in_data, PF_Ou
                    std::wstring(L"Please upgrade your Tessgrain plugin to it's latest version to "
                                 L"get best experience. Free download here : ") +
                        kDownloadAddress);
-    return;
+  } else {
+    ShowHostNotice(in_data, out_data, L"Incompatible Tessgrain version",
+                   std::wstring(L"Tessgrain version is too old, please update your Tessgrain to "
+                                L"use it. Free download here : ") +
+                       kDownloadAddress);
   }
-  ShowHostNotice(in_data, out_data, L"Incompatible Tessgrain version",
-                 std::wstring(L"Tessgrain version is too old, please update your Tessgrain to "
-                              L"use it. Free download here : ") +
-                     kDownloadAddress);
+  // After Effects shows the message buffer only when asked to; without the flag the user would
+  // never see the notice.
+  if (out_data != nullptr && in_data != nullptr && in_data->appl_id == PF_APPL_ID_AFTER_EFFECTS) {
+    out_data->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
+  }
 }

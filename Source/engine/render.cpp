@@ -162,8 +162,13 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
   const bool too_old = PeekGlobalData(in_data->global_data).compat_state == COMPAT_TOO_OLD;
   if (too_old || frame.field > PF_Field_FRAME) {
     if (format_err == PF_Err_NONE) {
-      const PF_Rect red = ToLRect(LegacyRedRect(frame, out_data->origin.h, out_data->origin.v,
-                                                p.scale, output->width, output->height));
+      // Frame set-up doubles a field render's height, which the red rectangle's formula does not
+      // know: it would cover the top half only, and a half-red frame looks like a glitch.
+      const PF_Rect red =
+          frame.field > PF_Field_FRAME
+              ? PF_Rect{0, 0, output->width, output->height}
+              : ToLRect(LegacyRedRect(frame, out_data->origin.h, out_data->origin.v, p.scale,
+                                      output->width, output->height));
       err = Fill(in_data, &kRed, &red, output);
     }
     return err;

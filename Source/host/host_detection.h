@@ -3,14 +3,8 @@
 
 #include <cstdint>
 
+#include "foundation/host_app.h"
 #include "foundation/utf8_string.h"
-
-enum class HostApp : std::int32_t {
-  OtherHost = 0,
-  AfterEffects = 1,
-  PremierePro = 2,
-  MediaEncoder = 3,
-};
 
 struct HostVersion {
   std::int32_t major = 0;

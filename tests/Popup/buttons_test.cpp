@@ -23,7 +23,7 @@ constexpr char kRequestLine[] =
 using Buttons = CompanionTest;
 
 TEST_F(Buttons, SettingsButtonAndDialogCommandOpenTheSamePopup) {
-  for (const HostApp app : {HostApp::AfterEffects, HostApp::Premiere}) {
+  for (const HostApp app : {HostApp::AfterEffects, HostApp::PremierePro}) {
     Host host(Effect(), app);
     Plan({"record " + Utf8(File("button.txt")), "out json:{}\\n"});
     EXPECT_EQ(host.PressButton(PARAM_SETTINGS), PF_Err_NONE);

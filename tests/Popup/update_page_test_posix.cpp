@@ -53,7 +53,7 @@ TEST_F(UpdateButton, OpensTheUpdatePageWithoutWaiting) {
 }
 
 TEST_F(UpdateButton, WithoutABrowserThePressStillSucceeds) {
-  devhost::Host host(Effect(), devhost::HostApp::Premiere);
+  devhost::Host host(Effect(), devhost::HostApp::PremierePro);
   const SearchPath path(folder_.string());
   EXPECT_EQ(host.PressButton(PARAM_UPDATE), PF_Err_NONE);
 }

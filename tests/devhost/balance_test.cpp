@@ -157,7 +157,7 @@ TEST(Balance, HandlesHandedToTheHostAreTheEffectsOnlyAgainAtSetDown) {
 // with an imbalance fails the test it ran in.
 TEST(BalanceHook, DISABLED_ALeakOnAWorkerThreadFailsTheTest) {
   std::thread([] {
-    Host host(EFFECT { New(in, 8); return 0; }, HostApp::Premiere);
+    Host host(EFFECT { New(in, 8); return 0; }, HostApp::PremierePro);
     host.Send(PF_Cmd_SEQUENCE_SETUP, nullptr, nullptr, nullptr);
   }).join();
 }

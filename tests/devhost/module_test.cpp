@@ -113,7 +113,7 @@ TEST(AfterEffectsSession, SetUpUpdateAndRender) {
 }
 
 TEST(PremiereSession, FormatsParametersUpdatesAndRender) {
-  Host host(Effect(), HostApp::Premiere);
+  Host host(Effect(), HostApp::PremierePro);
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
   EXPECT_EQ(host.out_data.out_flags2, 0x08001400);
   ASSERT_EQ(host.declared_formats.size(), 2u);
@@ -149,7 +149,9 @@ TEST(Compatibility, TooOldPluginHidesTheControlsAndRendersRed) {
   host.api_minor = 33;
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
   EXPECT_EQ(Global(host).compat_state, 2u);
-  EXPECT_NE(std::string(host.out_data.return_msg), "");  // the notice
+  // The notice reaches the user: the effect asks the host to display it.
+  ASSERT_EQ(host.shown_messages.size(), 1u);
+  EXPECT_EQ(host.shown_messages[0].rfind("Incompatible Tessgrain version\n\n", 0), 0u);
 
   ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
   ASSERT_EQ(host.declared_params.size(), 9u);
@@ -184,7 +186,7 @@ TEST(FailingHosts, RefusedSuitesAnswer13WithTheMessageWhereTheOutputIsAtHand) {
     const char* suite;
     bool message;
   };
-  for (const Case& c : {Case{HostApp::Premiere, kPFPixelFormatSuite, true},
+  for (const Case& c : {Case{HostApp::PremierePro, kPFPixelFormatSuite, true},
                         Case{HostApp::AfterEffects, kPFHandleSuite, true},
                         Case{HostApp::AfterEffects, kAEGPUtilitySuite, false}}) {
     Host host(Effect(), c.app);

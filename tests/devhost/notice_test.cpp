@@ -31,7 +31,7 @@ TEST(HostNotice, AfterEffectsJoinsTitleAndTextInTheReturnMessage) {
 }
 
 TEST(HostNotice, PremiereGetsAWarningEventCutTo255Units) {
-  devhost::Host host(&NoticeEntry, devhost::HostApp::Premiere);
+  devhost::Host host(&NoticeEntry, devhost::HostApp::PremierePro);
   g_title = std::wstring(300, L'b');
   g_text = L"text";
   host.Send(PF_Cmd_GLOBAL_SETUP, nullptr, nullptr, nullptr);
@@ -42,7 +42,7 @@ TEST(HostNotice, PremiereGetsAWarningEventCutTo255Units) {
   EXPECT_EQ(host.out_data.return_msg[0], '\0');
 
   // Without the error suite nothing is shown and nothing is reported.
-  devhost::Host refusing(&NoticeEntry, devhost::HostApp::Premiere);
+  devhost::Host refusing(&NoticeEntry, devhost::HostApp::PremierePro);
   refusing.RefuseSuite(kPrSDKErrorSuite);
   EXPECT_EQ(refusing.Send(PF_Cmd_GLOBAL_SETUP, nullptr, nullptr, nullptr), PF_Err_NONE);
   EXPECT_TRUE(refusing.notices.empty());

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr A_long kOtherHost = 0x4F746872;  // 'Othr'
+constexpr A_long kOtherHost = devhost::kOtherHostId;
 const mlVersion kExecutable25{25, 0, 0, 0};
 const mlVersion kExecutable27{27, 0, 0, 0};
 
@@ -67,7 +67,7 @@ PF_Err NoticeEntry(PF_Cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef
 }
 
 struct Shown {
-  std::string return_msg;
+  std::string return_msg;  // what the host displayed of the message buffer
   std::vector<devhost::Notice> notices;
 };
 
@@ -76,7 +76,8 @@ Shown ShowIn(devhost::HostApp app, CompatibilityLevel level, A_long appl_id = 0)
   g_appl_id = appl_id;
   devhost::Host host(&NoticeEntry, app);
   EXPECT_EQ(host.Send(PF_Cmd_GLOBAL_SETUP, nullptr, nullptr, nullptr), PF_Err_NONE);
-  return Shown{host.out_data.return_msg, host.notices};
+  EXPECT_LE(host.shown_messages.size(), 1u);
+  return Shown{host.shown_messages.empty() ? "" : host.shown_messages[0], host.notices};
 }
 
 const char kUpdateTitle[] = "Old Mirelune Tessgrain version : please update Mirelune Orbisk !";
@@ -111,13 +112,13 @@ TEST(VersionNotice, AfterEffectsReturnMessageHoldsTitleBlankLineText) {
 }
 
 TEST(VersionNotice, PremiereGetsTheSameTextsAsAWarning) {
-  const Shown update = ShowIn(devhost::HostApp::Premiere, COMPAT_UPDATE_ADVISED);
+  const Shown update = ShowIn(devhost::HostApp::PremierePro, COMPAT_UPDATE_ADVISED);
   ASSERT_EQ(update.notices.size(), 1u);
   EXPECT_EQ(update.notices[0].title, Utf16(kUpdateTitle));
   const std::u16string text = update.notices[0].text;
   EXPECT_EQ(text.substr(0, Utf16(kUpdateText).size()), Utf16(kUpdateText));
 
-  const Shown too_old = ShowIn(devhost::HostApp::Premiere, COMPAT_TOO_OLD);
+  const Shown too_old = ShowIn(devhost::HostApp::PremierePro, COMPAT_TOO_OLD);
   ASSERT_EQ(too_old.notices.size(), 1u);
   EXPECT_EQ(too_old.notices[0].title, Utf16(kTooOldTitle));
   // Both notices send the user to the same address.
@@ -126,13 +127,13 @@ TEST(VersionNotice, PremiereGetsTheSameTextsAsAWarning) {
 }
 
 TEST(VersionNotice, UnknownLevelsShowTheTooOldNotice) {
-  const Shown shown = ShowIn(devhost::HostApp::Premiere, static_cast<CompatibilityLevel>(7));
+  const Shown shown = ShowIn(devhost::HostApp::PremierePro, static_cast<CompatibilityLevel>(7));
   ASSERT_EQ(shown.notices.size(), 1u);
   EXPECT_EQ(shown.notices[0].title, Utf16(kTooOldTitle));
 }
 
 TEST(VersionNotice, NothingWhenTheBuildSuitsOrForOtherHosts) {
-  for (devhost::HostApp app : {devhost::HostApp::AfterEffects, devhost::HostApp::Premiere}) {
+  for (devhost::HostApp app : {devhost::HostApp::AfterEffects, devhost::HostApp::PremierePro}) {
     const Shown shown = ShowIn(app, COMPAT_SUITS);
     EXPECT_EQ(shown.return_msg, "");
     EXPECT_TRUE(shown.notices.empty());
