@@ -10,7 +10,6 @@
 #include "devhost/host.h"
 #include "engine/prerender.h"
 #include "engine/render.h"
-#include "gpu/cuda_launch.h"
 #include "gpu/gpu_device.h"
 #include "gpu/opencl_program.h"
 #include "loaded_module.h"
@@ -206,28 +205,13 @@ TEST(GpuDeviceSetup, AFailingDeviceQueryIsReturnedAndDeclaresNothing) {
   EXPECT_TRUE(host.SuitesHeld().empty());
 }
 
-// CUDA kernels are registered when the module loads: set-up only declares support, and only a
-// build that carries them does (never the Windows one).
-TEST(GpuDeviceSetup, CudaIsDeclaredExactlyWhenTheKernelsAreBuiltIn) {
-  for (bool device_query_fails : {false, true}) {
-    Host host(Effect(), HostApp::AfterEffects);
-    host.Gpu().device = devhost::MakeUnbackedDevice(PF_GPU_Framework_CUDA);
-    host.params = {2, 1, 1, false, 1};  // the frame itself stays on the CPU
-    host.gpu = GpuChoice::Cuda;
-    if (device_query_fails) host.FailCallback("GetDeviceInfo", PF_Err_OUT_OF_MEMORY);
-    ASSERT_EQ(host.RenderSmart(Layer(3, 3)).err, PF_Err_NONE);
-    EXPECT_EQ(host.Gpu().setup_err, device_query_fails ? PF_Err_OUT_OF_MEMORY : PF_Err_NONE);
-    EXPECT_EQ(host.out_data.out_flags2, CudaKernelsBuilt() ? PF_OutFlag2_SUPPORTS_GPU_RENDER_F32 : 0);
-    EXPECT_EQ(host.Gpu().gpu_data, nullptr);
-  }
-}
-
-TEST(GpuDeviceSetdown, WithoutAnOpenCLRecordAcquiresNothing) {
+TEST(GpuDeviceSetdown, WithoutARecordAcquiresNothing) {
   Host host(Effect(), HostApp::AfterEffects);
   int record = 0;
   for (const PF_GPUDeviceSetdownInput& in :
-       {PF_GPUDeviceSetdownInput{&record, PF_GPU_Framework_CUDA, 0},
-        PF_GPUDeviceSetdownInput{nullptr, PF_GPU_Framework_OPENCL, 0}}) {
+       {PF_GPUDeviceSetdownInput{nullptr, PF_GPU_Framework_CUDA, 0},
+        PF_GPUDeviceSetdownInput{nullptr, PF_GPU_Framework_OPENCL, 0},
+        PF_GPUDeviceSetdownInput{&record, PF_GPU_Framework_METAL, 0}}) {
     PF_GPUDeviceSetdownInput input = in;
     PF_GPUDeviceSetdownExtra extra{&input};
     host.calls.clear();
