@@ -1,5 +1,5 @@
 // GPU device set-up, set-down and SMART_RENDER_GPU through devhost, on the machine's OpenCL
-// device (PoCL here) and, where one exists, a CUDA device.
+// device (PoCL here) and on the process's CUDA device (a GPU, or the stand-in driver).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +12,7 @@
 #include "engine/render.h"
 #include "gpu/gpu_device.h"
 #include "gpu/opencl_program.h"
+#include "cuda_device.h"
 #include "loaded_module.h"
 #include "opencl_device.h"
 
@@ -95,8 +96,7 @@ void ExpectBalanced(const Host& host, Host& h) {
 
 // The integer scales keep every source position clear of rounding boundaries, so the GPU frame
 // equals the CPU frame up to float rounding.
-TEST(GpuRender, OpenCLFramesEqualTheCpuFrames) {
-  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+void ExpectFramesEqualTheCpuFrames(GpuChoice choice) {
   const Image layer = Layer(13, 7);
   for (const Settings& s : {Settings{4, 1, 1, 1}, Settings{4, 2, 1, 2}, Settings{8, 3, 3, 1},
                             Settings{2, 3, 0, 2}}) {
@@ -108,7 +108,7 @@ TEST(GpuRender, OpenCLFramesEqualTheCpuFrames) {
 
     Host gpu(Effect(), HostApp::AfterEffects);
     gpu.params = Params(s);
-    gpu.gpu = GpuChoice::OpenCL;
+    gpu.gpu = choice;
     gpu.row_padding_bytes = 40;  // pitches in pixels, not widths
     const devhost::RenderResult r = gpu.RenderSmart(layer);
     ASSERT_EQ(r.err, PF_Err_NONE) << r.host_error;
@@ -122,6 +122,16 @@ TEST(GpuRender, OpenCLFramesEqualTheCpuFrames) {
     EXPECT_EQ(gpu.EndGpu(), PF_Err_NONE);
     EXPECT_TRUE(gpu.SuitesHeld().empty());
   }
+}
+
+TEST(GpuRender, OpenCLFramesEqualTheCpuFrames) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  ExpectFramesEqualTheCpuFrames(GpuChoice::OpenCL);
+}
+
+TEST(CudaRender, FramesEqualTheCpuFrames) {
+  SKIP_WITHOUT_CUDA_DEVICE(CudaTestDevice());
+  ExpectFramesEqualTheCpuFrames(GpuChoice::Cuda);
 }
 
 // Without "GPU Acceleration" pre-render announces no GPU frame: the host renders on the CPU.
@@ -283,23 +293,6 @@ TEST(GpuRender, AForeignPixelFormatIs514AndTouchesNoDevice) {
   EXPECT_EQ(host.Gpu().exclusive_acquired, 0);
   EXPECT_EQ(host.Gpu().world_data_calls, 0);
   ExpectBalanced(host, host);
-}
-
-TEST(GpuRender, CudaFramesEqualTheCpuFrames) {
-  Host gpu(Effect(), HostApp::AfterEffects);
-  gpu.gpu = GpuChoice::Cuda;
-  std::string why;
-  if (!gpu.OpenGpu(&why)) GTEST_SKIP() << "no CUDA launch is possible here: " << why;
-  const Image layer = Layer(13, 7);
-  Host cpu(Effect(), HostApp::AfterEffects);
-  cpu.params = gpu.params = {4, 2, 1, true, 1};
-  const devhost::RenderResult expected = cpu.RenderSmart(layer);
-  gpu.row_padding_bytes = 48;
-  const devhost::RenderResult r = gpu.RenderSmart(layer);
-  ASSERT_EQ(r.err, PF_Err_NONE) << r.host_error;
-  EXPECT_TRUE(r.on_gpu);
-  ExpectClose(r.image, expected.image);
-  ExpectBalanced(gpu, gpu);
 }
 
 }  // namespace
