@@ -1,6 +1,7 @@
-// devhost's GPU: one device of a real framework (OpenCL through the machine's ICD, e.g. PoCL, or
-// CUDA where a device exists), the "PF GPU Device Suite" over it, and GPU worlds in device
-// memory. devhost owns the device, context and queue; the effect only borrows them.
+// devhost's GPU: one device of a real framework (OpenCL through the machine's ICD, e.g. PoCL;
+// CUDA through the driver library, or the tests' stand-in for it), the "PF GPU Device Suite" over
+// it, and GPU worlds in device memory. devhost owns the device, context and queue or stream; the
+// effect only borrows them.
 #pragma once
 #include <memory>
 #include <string>
@@ -31,7 +32,7 @@ class GpuDevice {
   virtual bool Download(const void* memory, void* data, size_t bytes) = 0;
 };
 
-// The CUDA half of Open; a build without CUDA has no device.
+// The CUDA half of Open (devhost/gpu_cuda.cpp): the first device of the driver library.
 std::unique_ptr<GpuDevice> OpenCudaDevice(std::string* why);
 
 // A device of the framework announced with nothing behind it: null handles and no memory. For

@@ -4,7 +4,7 @@
 
 #include "frame/host_guards.h"
 #include "frame/suite_scope.h"
-#include "gpu/cuda_launch.h"
+#include "gpu/cuda_module.h"
 #include "gpu/opencl_api.h"
 #include "gpu/opencl_program.h"
 
@@ -39,6 +39,34 @@ PF_Err SetupOpenCL(const PF_HandleSuite1& handles, const PF_GPUDeviceInfo& info,
   return err;
 }
 
+// Loads the kernels into the host's current context for the device; on success the handle holding
+// them becomes the device's gpu_data.
+PF_Err SetupCuda(const PF_HandleSuite1& handles, PF_Err info_err, PF_OutData* out_data,
+                 PF_GPUDeviceSetupExtra* extra) {
+  const CudaApi* cuda = CudaDriver();
+  // Without the driver library the device is declined and the effect renders on the CPU.
+  if (cuda == nullptr) return info_err;
+
+  OwnedHandle handle(handles, sizeof(CudaDeviceData));
+  if (handle.get() == nullptr || *handle.get() == nullptr) {
+    return info_err != PF_Err_NONE ? info_err : PF_Err_OUT_OF_MEMORY;
+  }
+  auto* record = static_cast<CudaDeviceData*>(*handle.get());
+  std::memset(record, 0, sizeof(*record));
+
+  // A module the driver cannot take (a device the PTX cannot be compiled for, a driver older than
+  // the PTX) declines the device here rather than failing its first frame.
+  PF_Err err = info_err;
+  if (err == PF_Err_NONE) err = LoadCudaModule(*cuda, record);
+  if (err == PF_Err_NONE) {
+    extra->output->gpu_data = handle.Release();
+    out_data->out_flags2 = PF_OutFlag2_SUPPORTS_GPU_RENDER_F32;
+  } else {
+    UnloadCudaModule(*cuda, *record);  // the load's own failure is the one reported
+  }
+  return err;
+}
+
 }  // namespace
 
 PF_Err GpuDeviceSetup(PF_InData* in_data, PF_OutData* out_data, PF_GPUDeviceSetupExtra* extra) {
@@ -51,9 +79,7 @@ PF_Err GpuDeviceSetup(PF_InData* in_data, PF_OutData* out_data, PF_GPUDeviceSetu
 
   switch (extra->input->what_gpu) {
     case PF_GPU_Framework_CUDA:
-      // The kernels are registered when the module loads; there is nothing to build per device.
-      if (CudaKernelsBuilt()) out_data->out_flags2 = PF_OutFlag2_SUPPORTS_GPU_RENDER_F32;
-      return info_err;
+      return SetupCuda(*handles, info_err, out_data, extra);
     case PF_GPU_Framework_OPENCL:
       return SetupOpenCL(*handles, info, info_err, out_data, extra);
     default:
@@ -64,13 +90,21 @@ PF_Err GpuDeviceSetup(PF_InData* in_data, PF_OutData* out_data, PF_GPUDeviceSetu
 PF_Err GpuDeviceSetdown(PF_InData* in_data, PF_OutData* out_data,
                         PF_GPUDeviceSetdownExtra* extra) {
   const PF_GPUDeviceSetdownInput& input = *extra->input;
-  if (input.what_gpu != PF_GPU_Framework_OPENCL || input.gpu_data == nullptr) return PF_Err_NONE;
+  const bool opencl = input.what_gpu == PF_GPU_Framework_OPENCL;
+  if ((!opencl && input.what_gpu != PF_GPU_Framework_CUDA) || input.gpu_data == nullptr) {
+    return PF_Err_NONE;
+  }
 
   const auto handle = static_cast<PF_Handle>(input.gpu_data);
   PF_Err err = PF_Err_NONE;
-  const OpenCLApi* cl = OpenCL();
-  if (*handle != nullptr && cl != nullptr) {
-    err = ReleaseOpenCLProgram(*cl, *static_cast<const OpenCLDeviceData*>(*handle));
+  if (*handle != nullptr) {
+    if (opencl) {
+      if (const OpenCLApi* cl = OpenCL()) {
+        err = ReleaseOpenCLProgram(*cl, *static_cast<const OpenCLDeviceData*>(*handle));
+      }
+    } else if (const CudaApi* cuda = CudaDriver()) {
+      err = UnloadCudaModule(*cuda, *static_cast<const CudaDeviceData*>(*handle));
+    }
   }
   const SuiteScope<PF_HandleSuite1> handles(in_data, out_data, kPFHandleSuite,
                                             kPFHandleSuiteVersion1);

@@ -2,7 +2,6 @@
 
 #include "frame/host_guards.h"
 #include "frame/suite_scope.h"
-#include "gpu/cuda_launch.h"
 
 namespace {
 
@@ -10,22 +9,31 @@ constexpr size_t kGroup = 16;
 
 size_t RoundUpToGroup(uint32_t v) { return (static_cast<size_t>(v) + kGroup - 1) / kGroup * kGroup; }
 
+// The record set-up left in the device's handle; null for a device set-up did not accept.
+template <class Record>
+const Record* DeviceRecord(const PF_SmartRenderInput& input) {
+  const auto handle = static_cast<PF_Handle>(const_cast<void*>(input.gpu_data));
+  return handle != nullptr ? static_cast<const Record*>(*handle) : nullptr;
+}
+
 PF_Err Launch(const PF_SmartRenderInput& input, const PF_GPUDeviceInfo& device, void* src,
               void* dst, const ScaleParams& params) {
   switch (input.what_gpu) {
-    case PF_GPU_Framework_CUDA:
-      // The synchronisation's own status is covered by the peek.
-      CudaLaunchScaleKernel(src, dst, params);
-      return CudaPeekAtLastError() != 0 ? PF_Err_INTERNAL_STRUCT_DAMAGED : PF_Err_NONE;
+    case PF_GPU_Framework_CUDA: {
+      const CudaApi* cuda = CudaDriver();
+      const auto* record = DeviceRecord<CudaDeviceData>(input);
+      if (cuda == nullptr || record == nullptr) return PF_Err_INTERNAL_STRUCT_DAMAGED;
+      return LaunchCudaScaleKernel(*cuda, static_cast<CUstream>(device.command_queuePV), *record,
+                                   reinterpret_cast<CUdeviceptr>(src),
+                                   reinterpret_cast<CUdeviceptr>(dst), params);
+    }
     case PF_GPU_Framework_OPENCL: {
       const OpenCLApi* cl = OpenCL();
-      const auto handle = static_cast<PF_Handle>(const_cast<void*>(input.gpu_data));
-      if (cl == nullptr || handle == nullptr || *handle == nullptr) {
-        return PF_Err_INTERNAL_STRUCT_DAMAGED;  // a device that set-up did not accept
-      }
+      const auto* record = DeviceRecord<OpenCLDeviceData>(input);
+      if (cl == nullptr || record == nullptr) return PF_Err_INTERNAL_STRUCT_DAMAGED;
       return LaunchOpenCLScaleKernel(*cl, static_cast<cl_command_queue>(device.command_queuePV),
-                                     *static_cast<const OpenCLDeviceData*>(*handle),
-                                     static_cast<cl_mem>(src), static_cast<cl_mem>(dst), params);
+                                     *record, static_cast<cl_mem>(src), static_cast<cl_mem>(dst),
+                                     params);
     }
     default:
       return PF_Err_NONE;
@@ -55,6 +63,24 @@ PF_Err LaunchOpenCLScaleKernel(const OpenCLApi& cl, cl_command_queue queue,
   return PF_Err_NONE;
 }
 
+PF_Err LaunchCudaScaleKernel(const CudaApi& cuda, CUstream stream, const CudaDeviceData& data,
+                             CUdeviceptr src, CUdeviceptr dst, const ScaleParams& params) {
+  // Unsigned 32-bit arithmetic, as the grid's own type.
+  const uint32_t grid_x = (params.dst_width + 15u) / 16u;
+  const uint32_t grid_y = (params.dst_height + 15u) / 16u;
+  ScaleParams copy = params;
+  void* args[] = {&src, &dst, &copy};
+  const CUresult launched =
+      cuda.LaunchKernel(data.scale_kernel, grid_x, grid_y, 1, 16, 16, 1, 0, stream, args, nullptr);
+  // The frame is complete on the device when the render returns; the wait also reports a fault
+  // of the kernel while it ran.
+  const CUresult finished = cuda.StreamSynchronize(stream);
+  if (launched != CUDA_SUCCESS) PrintCudaError(cuda, launched);
+  if (finished != CUDA_SUCCESS) PrintCudaError(cuda, finished);
+  return launched == CUDA_SUCCESS && finished == CUDA_SUCCESS ? PF_Err_NONE
+                                                              : PF_Err_INTERNAL_STRUCT_DAMAGED;
+}
+
 PF_Err GpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra* extra,
                       PF_EffectWorld* input, PF_EffectWorld* output, PF_PixelFormat format,
                       ScaleInfo* info) {
@@ -66,8 +92,8 @@ PF_Err GpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderEx
   const A_u_long device_index = extra->input->device_index;
   PF_GPUDeviceInfo device{};
   PF_Err err = gpu->GetDeviceInfo(ref, device_index, &device);
-  // Held from before the world data is fetched until the launch is queued: the kernel arguments
-  // of a device's program are shared by every render on it.
+  // Held from before the world data is fetched until the launch is queued (OpenCL: the kernel
+  // arguments of a device's program are shared by every render on it) or done (CUDA).
   ExclusiveDeviceAccess exclusive(*gpu, ref, device_index);
   if (err == PF_Err_NONE) err = exclusive.Acquire();
   void* src = nullptr;

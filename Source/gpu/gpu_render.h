@@ -2,6 +2,8 @@
 #pragma once
 #include "HostSDK.h"
 #include "engine/scale_data.h"
+#include "gpu/cuda_api.h"
+#include "gpu/cuda_module.h"
 #include "gpu/opencl_api.h"
 #include "gpu/opencl_program.h"
 
@@ -16,3 +18,8 @@ PF_Err GpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderEx
 PF_Err LaunchOpenCLScaleKernel(const OpenCLApi& cl, cl_command_queue queue,
                                const OpenCLDeviceData& data, cl_mem src, cl_mem dst,
                                const ScaleParams& params);
+
+// Launches ScaleKernel over the destination in 16 x 16 blocks on the host's stream (null: the
+// default one) and waits for that stream; returns 0, or 512 when the launch or the wait failed.
+PF_Err LaunchCudaScaleKernel(const CudaApi& cuda, CUstream stream, const CudaDeviceData& data,
+                             CUdeviceptr src, CUdeviceptr dst, const ScaleParams& params);

@@ -1,5 +1,5 @@
 // GPU device set-up, set-down and SMART_RENDER_GPU through devhost, on the machine's OpenCL
-// device (PoCL here) and, where one exists, a CUDA device.
+// device (PoCL here) and on the process's CUDA device (a GPU, or the stand-in driver).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,9 +10,9 @@
 #include "devhost/host.h"
 #include "engine/prerender.h"
 #include "engine/render.h"
-#include "gpu/cuda_launch.h"
 #include "gpu/gpu_device.h"
 #include "gpu/opencl_program.h"
+#include "cuda_device.h"
 #include "opencl_device.h"
 #include "tests/support/images.h"
 #include "tests/support/loaded_module.h"
@@ -81,8 +81,7 @@ void ExpectClose(const Image& gpu, const Image& cpu) {
 
 // The integer scales keep every source position clear of rounding boundaries, so the GPU frame
 // equals the CPU frame up to float rounding.
-TEST(GpuRender, OpenCLFramesEqualTheCpuFrames) {
-  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+void ExpectFramesEqualTheCpuFrames(GpuChoice choice) {
   const Image layer = Layer(13, 7);
   for (const Settings& s : {Settings{4, 1, 1, 1}, Settings{4, 2, 1, 2}, Settings{8, 3, 3, 1},
                             Settings{2, 3, 0, 2}}) {
@@ -94,7 +93,7 @@ TEST(GpuRender, OpenCLFramesEqualTheCpuFrames) {
 
     Host gpu(Effect(), HostApp::AfterEffects);
     gpu.params = Params(s);
-    gpu.gpu = GpuChoice::OpenCL;
+    gpu.gpu = choice;
     gpu.row_padding_bytes = 40;  // pitches in pixels, not widths
     const devhost::RenderResult r = gpu.RenderSmart(layer);
     ASSERT_EQ(r.err, PF_Err_NONE) << r.host_error;
@@ -106,6 +105,16 @@ TEST(GpuRender, OpenCLFramesEqualTheCpuFrames) {
     EXPECT_EQ(gpu.LastCounts().Taken(Resource::ExclusiveAccess), 1);
     EXPECT_EQ(gpu.EndGpu(), PF_Err_NONE);
   }
+}
+
+TEST(GpuRender, OpenCLFramesEqualTheCpuFrames) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  ExpectFramesEqualTheCpuFrames(GpuChoice::OpenCL);
+}
+
+TEST(CudaRender, FramesEqualTheCpuFrames) {
+  SKIP_WITHOUT_CUDA_DEVICE(CudaTestDevice());
+  ExpectFramesEqualTheCpuFrames(GpuChoice::Cuda);
 }
 
 // Without "GPU Acceleration" pre-render announces no GPU frame: the host renders on the CPU.
@@ -186,28 +195,13 @@ TEST(GpuDeviceSetup, AFailingDeviceQueryIsReturnedAndDeclaresNothing) {
   EXPECT_FALSE(r.on_gpu);
 }
 
-// CUDA kernels are registered when the module loads: set-up only declares support, and only a
-// build that carries them does (never the Windows one).
-TEST(GpuDeviceSetup, CudaIsDeclaredExactlyWhenTheKernelsAreBuiltIn) {
-  for (bool device_query_fails : {false, true}) {
-    Host host(Effect(), HostApp::AfterEffects);
-    host.Gpu().device = devhost::MakeUnbackedDevice(PF_GPU_Framework_CUDA);
-    host.params = {2, 1, 1, false, 1};  // the frame itself stays on the CPU
-    host.gpu = GpuChoice::Cuda;
-    if (device_query_fails) host.FailCallback("GetDeviceInfo", PF_Err_OUT_OF_MEMORY);
-    ASSERT_EQ(host.RenderSmart(Layer(3, 3)).err, PF_Err_NONE);
-    EXPECT_EQ(host.Gpu().setup_err, device_query_fails ? PF_Err_OUT_OF_MEMORY : PF_Err_NONE);
-    EXPECT_EQ(host.out_data.out_flags2, CudaKernelsBuilt() ? PF_OutFlag2_SUPPORTS_GPU_RENDER_F32 : 0);
-    EXPECT_EQ(host.Gpu().gpu_data, nullptr);
-  }
-}
-
-TEST(GpuDeviceSetdown, WithoutAnOpenCLRecordAcquiresNothing) {
+TEST(GpuDeviceSetdown, WithoutARecordAcquiresNothing) {
   Host host(Effect(), HostApp::AfterEffects);
   int record = 0;
   for (const PF_GPUDeviceSetdownInput& in :
-       {PF_GPUDeviceSetdownInput{&record, PF_GPU_Framework_CUDA, 0},
-        PF_GPUDeviceSetdownInput{nullptr, PF_GPU_Framework_OPENCL, 0}}) {
+       {PF_GPUDeviceSetdownInput{nullptr, PF_GPU_Framework_CUDA, 0},
+        PF_GPUDeviceSetdownInput{nullptr, PF_GPU_Framework_OPENCL, 0},
+        PF_GPUDeviceSetdownInput{&record, PF_GPU_Framework_METAL, 0}}) {
     PF_GPUDeviceSetdownInput input = in;
     PF_GPUDeviceSetdownExtra extra{&input};
     host.calls.clear();
@@ -275,22 +269,6 @@ TEST(GpuRender, AForeignPixelFormatIs514AndTouchesNoDevice) {
   EXPECT_EQ(r.err, PF_Err_UNRECOGNIZED_PARAM_TYPE);
   EXPECT_EQ(host.LastCounts().Taken(Resource::ExclusiveAccess), 0);
   EXPECT_EQ(host.Gpu().world_data_calls, 0);
-}
-
-TEST(GpuRender, CudaFramesEqualTheCpuFrames) {
-  Host gpu(Effect(), HostApp::AfterEffects);
-  gpu.gpu = GpuChoice::Cuda;
-  std::string why;
-  if (!gpu.OpenGpu(&why)) GTEST_SKIP() << "no CUDA launch is possible here: " << why;
-  const Image layer = Layer(13, 7);
-  Host cpu(Effect(), HostApp::AfterEffects);
-  cpu.params = gpu.params = {4, 2, 1, true, 1};
-  const devhost::RenderResult expected = cpu.RenderSmart(layer);
-  gpu.row_padding_bytes = 48;
-  const devhost::RenderResult r = gpu.RenderSmart(layer);
-  ASSERT_EQ(r.err, PF_Err_NONE) << r.host_error;
-  EXPECT_TRUE(r.on_gpu);
-  ExpectClose(r.image, expected.image);
 }
 
 }  // namespace

@@ -1,14 +1,17 @@
-// ScaleKernel built by the effect's own program build and launched by its own launch, on the
-// machine's OpenCL device, against the CPU samplers on random jobs.
+// ScaleKernel built (OpenCL) or loaded (CUDA) by the effect's own code and launched by its own
+// launches, on the machine's OpenCL device and on the process's CUDA device (a GPU, or the
+// stand-in driver running the kernel source on the CPU), against the CPU samplers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <vector>
 
+#include "cuda_device.h"
 #include "engine/samplers.h"
 #include "gpu/gpu_render.h"
 #include "gpu/kernel_text.h"
@@ -29,24 +32,44 @@ struct Job {
 
 size_t RoundUp16(uint32_t v) { return (v + 15u) / 16u * 16u; }
 
-// Runs the kernel; returns the whole destination buffer, dst_pitch by the launch's rounded height.
-std::vector<Pixel> RunKernel(const Job& job) {
+// A test device and the effect's launch of ScaleKernel on it.
+struct Runner {
+  devhost::GpuDevice& device;
+  std::function<PF_Err(void* src, void* dst, const ScaleParams& p)> launch;
+};
+
+Runner OpenCLRunner() {
   TestDevice& d = OpenCLTestDevice();
+  return {*d.device, [&d](void* src, void* dst, const ScaleParams& p) {
+            return LaunchOpenCLScaleKernel(
+                *OpenCL(), static_cast<cl_command_queue>(d.info.command_queuePV), d.program,
+                static_cast<cl_mem>(src), static_cast<cl_mem>(dst), p);
+          }};
+}
+
+Runner CudaRunner() {
+  TestCudaDevice& d = CudaTestDevice();
+  return {*d.device, [&d](void* src, void* dst, const ScaleParams& p) {
+            return LaunchCudaScaleKernel(*CudaDriver(), static_cast<CUstream>(d.info.command_queuePV),
+                                         d.module, reinterpret_cast<CUdeviceptr>(src),
+                                         reinterpret_cast<CUdeviceptr>(dst), p);
+          }};
+}
+
+// Runs the kernel; returns the whole destination buffer, dst_pitch by the launch's rounded height.
+std::vector<Pixel> RunKernel(const Runner& r, const Job& job) {
   const ScaleParams& p = job.p;
   std::vector<Pixel> dst(static_cast<size_t>(p.dst_pitch) * RoundUp16(p.dst_height),
                          Pixel{{kSentinel, kSentinel, kSentinel, kSentinel}});
-  void* src_mem = d.device->Allocate(job.src.size() * sizeof(Pixel));
-  void* dst_mem = d.device->Allocate(dst.size() * sizeof(Pixel));
+  void* src_mem = r.device.Allocate(job.src.size() * sizeof(Pixel));
+  void* dst_mem = r.device.Allocate(dst.size() * sizeof(Pixel));
   EXPECT_TRUE(src_mem && dst_mem);
-  EXPECT_TRUE(d.device->Upload(src_mem, job.src.data(), job.src.size() * sizeof(Pixel)));
-  EXPECT_TRUE(d.device->Upload(dst_mem, dst.data(), dst.size() * sizeof(Pixel)));
-  EXPECT_EQ(LaunchOpenCLScaleKernel(*OpenCL(), static_cast<cl_command_queue>(d.info.command_queuePV),
-                                    d.program, static_cast<cl_mem>(src_mem),
-                                    static_cast<cl_mem>(dst_mem), p),
-            PF_Err_NONE);
-  EXPECT_TRUE(d.device->Download(dst_mem, dst.data(), dst.size() * sizeof(Pixel)));
-  d.device->Free(src_mem);
-  d.device->Free(dst_mem);
+  EXPECT_TRUE(r.device.Upload(src_mem, job.src.data(), job.src.size() * sizeof(Pixel)));
+  EXPECT_TRUE(r.device.Upload(dst_mem, dst.data(), dst.size() * sizeof(Pixel)));
+  EXPECT_EQ(r.launch(src_mem, dst_mem, p), PF_Err_NONE);
+  EXPECT_TRUE(r.device.Download(dst_mem, dst.data(), dst.size() * sizeof(Pixel)));
+  r.device.Free(src_mem);
+  r.device.Free(dst_mem);
   return dst;
 }
 
@@ -67,7 +90,8 @@ bool NearestSampled(const ScaleParams& p) {
 }
 
 // Compares the kernel with the CPU. The OpenCL build uses relaxed maths, so a source position may
-// be off by up to 1e-4 source pixels: a pixel passes when it equals the CPU result at some
+// be off by up to 1e-4 source pixels (CUDA builds without contraction, like the CPU, and is held
+// to the same bounds): a pixel passes when it equals the CPU result at some
 // position within that distance (nearest), or lies within float rounding of the range the CPU
 // results span there (bilinear, which is monotonic in each position). Everything outside the
 // destination must keep what the host left there.
@@ -150,8 +174,7 @@ Job RandomJob(std::mt19937& rng) {
   return job;
 }
 
-TEST(OpenCLKernel, MatchesTheCpuSamplersOnRandomJobs) {
-  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+void ExpectRandomJobsMatchTheCpu(const Runner& r) {
   std::mt19937 rng(20240601);
   for (int n = 0; n < 120; ++n) {
     const Job job = RandomJob(rng);
@@ -163,13 +186,12 @@ TEST(OpenCLKernel, MatchesTheCpuSamplersOnRandomJobs) {
                              std::to_string(p.anchor_y) + ", " + std::to_string(p.src_width) + "x" +
                              std::to_string(p.src_height) + " to " + std::to_string(p.dst_width) +
                              "x" + std::to_string(p.dst_height) + ")";
-    ExpectMatchesCpu(job, RunKernel(job), what.c_str());
+    ExpectMatchesCpu(job, RunKernel(r, job), what.c_str());
   }
 }
 
 // 17 columns on a 32 x 16 launch: work items past the destination write nothing.
-TEST(OpenCLKernel, WritesOnlyInsideAWidthOf17) {
-  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+void ExpectOnlyWritesInsideAWidthOf17(const Runner& r) {
   std::mt19937 rng(7);
   for (ScalingType type : {SCALE_NEAREST_NEIGHBOR, SCALE_BILINEAR}) {
     Job job = RandomJob(rng);
@@ -177,8 +199,28 @@ TEST(OpenCLKernel, WritesOnlyInsideAWidthOf17) {
     job.p.dst_width = 17;
     job.p.dst_height = 16;
     job.p.dst_pitch = 32;
-    ExpectMatchesCpu(job, RunKernel(job), "width 17");
+    ExpectMatchesCpu(job, RunKernel(r, job), "width 17");
   }
+}
+
+TEST(OpenCLKernel, MatchesTheCpuSamplersOnRandomJobs) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  ExpectRandomJobsMatchTheCpu(OpenCLRunner());
+}
+
+TEST(CudaKernel, MatchesTheCpuSamplersOnRandomJobs) {
+  SKIP_WITHOUT_CUDA_DEVICE(CudaTestDevice());
+  ExpectRandomJobsMatchTheCpu(CudaRunner());
+}
+
+TEST(OpenCLKernel, WritesOnlyInsideAWidthOf17) {
+  ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
+  ExpectOnlyWritesInsideAWidthOf17(OpenCLRunner());
+}
+
+TEST(CudaKernel, WritesOnlyInsideAWidthOf17) {
+  SKIP_WITHOUT_CUDA_DEVICE(CudaTestDevice());
+  ExpectOnlyWritesInsideAWidthOf17(CudaRunner());
 }
 
 TEST(OpenCLKernel, TransparentNeighboursGiveTransparentBlack) {
@@ -186,7 +228,7 @@ TEST(OpenCLKernel, TransparentNeighboursGiveTransparentBlack) {
   Job job;
   job.p = {4, 9, 0, 9, 9, 4, 4, 2.25f, SCALE_BILINEAR, 2.25f, 0.3f, 0.6f, PIXEL_SHAPE_SQUARE};
   job.src.assign(16, Pixel{{0.8f, 0.4f, 0.2f, 0.0f}});
-  const std::vector<Pixel> out = RunKernel(job);
+  const std::vector<Pixel> out = RunKernel(OpenCLRunner(), job);
   for (uint32_t i = 0; i < 81; ++i) {
     for (float c : out[i].c) EXPECT_EQ(c, 0.0f) << "pixel " << i;
   }
@@ -222,6 +264,22 @@ TEST(OpenCLKernel, AWidthOfZeroLaunchesNothing) {
     EXPECT_EQ(err, PF_Err_INTERNAL_STRUCT_DAMAGED) << version;
     EXPECT_EQ(messages, "OpenCL error: -63 CL_INVALID_GLOBAL_WORK_SIZE\n");
   }
+}
+
+// A destination without columns is a grid without blocks, which the driver refuses.
+TEST(CudaKernel, AWidthOfZeroIs512) {
+  SKIP_WITHOUT_CUDA_DEVICE(CudaTestDevice());
+  TestCudaDevice& d = CudaTestDevice();
+  const ScaleParams p = {1, 4, 0, 0, 4, 1, 1, 2.0f, SCALE_NEAREST_NEIGHBOR, 2.0f, 0.0f, 0.0f,
+                         PIXEL_SHAPE_SQUARE};
+  const auto mem = reinterpret_cast<CUdeviceptr>(d.device->Allocate(sizeof(Pixel)));
+  testing::internal::CaptureStderr();
+  const PF_Err err = LaunchCudaScaleKernel(
+      *CudaDriver(), static_cast<CUstream>(d.info.command_queuePV), d.module, mem, mem, p);
+  const std::string messages = testing::internal::GetCapturedStderr();
+  d.device->Free(reinterpret_cast<void*>(mem));
+  EXPECT_EQ(err, PF_Err_INTERNAL_STRUCT_DAMAGED);
+  EXPECT_EQ(messages, "CUDA error: 1 invalid argument\n");
 }
 
 // The half-storage branch is compiled only for devices with half vectors; it must build too.

@@ -1,6 +1,7 @@
-// The upscale kernels, one text for CUDA and OpenCL. The per-pixel mathematics is that of the CPU
-// samplers (engine/samplers.cpp) with the same constants and the same order of operations; the
-// OpenCL build uses relaxed maths, so results may differ in the last bits.
+// The upscale kernels, one text for CUDA, OpenCL and a CPU run of the grid (kernel_support.h). The
+// per-pixel mathematics is that of the CPU samplers (engine/samplers.cpp) with the same constants
+// and the same order of operations; the OpenCL build uses relaxed maths, so results may differ in
+// the last bits.
 #include "gpu/kernels/kernel_support.h"
 #include "engine/scale_data.h"
 

@@ -1,6 +1,7 @@
 // The few device-language differences the kernel text needs, so that one source compiles with
-// nvcc and, preprocessed with GF_DEVICE_TARGET_OPENCL at build time, as OpenCL C built per device
-// at run time. Pointers are to pixels of four floats; indices count pixels.
+// nvcc (into the checked-in PTX), preprocessed with GF_DEVICE_TARGET_OPENCL at build time as
+// OpenCL C built per device at run time, and with GF_DEVICE_TARGET_CPU as C++ for running a grid
+// on the CPU. Pointers are to pixels of four floats; indices count pixels.
 #pragma once
 
 #if defined(GF_DEVICE_TARGET_OPENCL)
@@ -28,6 +29,34 @@ typedef uint uint32_t;
 #define GF_ENDIF_OPENCL_16F _Pragma("gf_endif_opencl_16f")
 #define GF_READ_HALF4(p, i) vload_half4((size_t)(i), (__global const half*)(p))
 #define GF_WRITE_HALF4(p, i, v) vstorea_half4_rtz((v), (size_t)(i), (__global half*)(p))
+
+#elif defined(GF_DEVICE_TARGET_CPU)
+
+#include <cmath>
+#include <cstdint>
+
+struct float4 {
+  float x, y, z, w;
+};
+struct gf_dim3 {
+  uint32_t x, y, z;
+};
+// The work item a CPU run of a grid is at, as CUDA's built-in variables give it on a device; set
+// by the runner before each call of a kernel.
+extern thread_local gf_dim3 gf_block_idx, gf_block_dim, gf_thread_idx;
+
+#define GF_KERNEL void
+#define GF_DEVICE_FUNCTION static inline
+#define GF_PTR(T) T*
+#define GF_PTR_READ_ONLY(T) const T*
+#define GF_FLOAT4(x, y, z, w) (float4{(x), (y), (z), (w)})
+#define GF_KERNEL_XY(x, y)                                            \
+  const uint32_t x = gf_block_idx.x * gf_block_dim.x + gf_thread_idx.x; \
+  const uint32_t y = gf_block_idx.y * gf_block_dim.y + gf_thread_idx.y
+#define GF_FLOOR(v) std::floor(v)
+#define GF_ROUND(v) std::round(v)
+#define GF_MAX(a, b) std::fmax(a, b)
+#define GF_CLAMP(v, lo, hi) std::fmin(std::fmax(v, lo), hi)
 
 #else  // CUDA
 

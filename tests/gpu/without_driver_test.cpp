@@ -1,18 +1,19 @@
-// Run only where the OpenCL library cannot be loaded (under Wine with opencl.dll disabled): the
-// effect declines an OpenCL device and the host renders on the CPU.
+// Run only where a GPU framework's library cannot be loaded (under Wine with opencl.dll or
+// nvcuda.dll disabled; natively, on a machine without the CUDA driver): the effect declines that
+// framework's device and the host renders on the CPU.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "devhost/host.h"
+#include "gpu/cuda_api.h"
 #include "gpu/opencl_api.h"
 #include "tests/support/images.h"
 #include "tests/support/loaded_module.h"
 
 namespace {
 
-TEST(WithoutOpenCL, TheDeviceIsDeclinedAndFramesRenderOnTheCpu) {
-  ASSERT_EQ(OpenCL(), nullptr) << "this test needs a process without an OpenCL library";
+void ExpectDeclinedAndRenderedOnTheCpu(devhost::GpuChoice choice, PF_GPU_Framework framework) {
   ASSERT_NE(Effect(), nullptr);  // the module loaded all the same
   const devhost::Image layer = support::Pattern(6, 5, devhost::Depth::F32, true);
   devhost::Host cpu(Effect(), devhost::HostApp::AfterEffects);
@@ -22,8 +23,8 @@ TEST(WithoutOpenCL, TheDeviceIsDeclinedAndFramesRenderOnTheCpu) {
 
   devhost::Host host(Effect(), devhost::HostApp::AfterEffects);
   host.params = cpu.params;
-  host.gpu = devhost::GpuChoice::OpenCL;
-  host.Gpu().device = devhost::MakeUnbackedDevice(PF_GPU_Framework_OPENCL);
+  host.gpu = choice;
+  host.Gpu().device = devhost::MakeUnbackedDevice(framework);
   const devhost::RenderResult r = host.RenderSmart(layer);
   EXPECT_TRUE(host.Gpu().set_up);
   EXPECT_EQ(host.Gpu().setup_err, PF_Err_NONE);
@@ -34,6 +35,20 @@ TEST(WithoutOpenCL, TheDeviceIsDeclinedAndFramesRenderOnTheCpu) {
   EXPECT_FALSE(r.on_gpu);
   ASSERT_EQ(r.image.bytes.size(), expected.image.bytes.size());
   EXPECT_EQ(std::memcmp(r.image.bytes.data(), expected.image.bytes.data(), r.image.bytes.size()), 0);
+}
+
+TEST(WithoutOpenCL, TheDeviceIsDeclinedAndFramesRenderOnTheCpu) {
+  ASSERT_EQ(OpenCL(), nullptr) << "this test needs a process without an OpenCL library";
+  ExpectDeclinedAndRenderedOnTheCpu(devhost::GpuChoice::OpenCL, PF_GPU_Framework_OPENCL);
+}
+
+TEST(WithoutCuda, TheDeviceIsDeclinedAndFramesRenderOnTheCpu) {
+#if !defined(_WIN32)
+  // Natively the driver cannot be kept from a process; Wine's nvcuda=d always can.
+  if (CudaDriver() != nullptr) GTEST_SKIP() << "this machine has a CUDA driver";
+#endif
+  ASSERT_EQ(CudaDriver(), nullptr) << "this test needs a process without a CUDA driver library";
+  ExpectDeclinedAndRenderedOnTheCpu(devhost::GpuChoice::Cuda, PF_GPU_Framework_CUDA);
 }
 
 }  // namespace
