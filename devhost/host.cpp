@@ -112,6 +112,29 @@ void Host::SetGlobalData(int32_t plugin_id, uint32_t compat_state) {
 
 PF_Handle Host::GlobalDataHandle() const { return impl_->global_data; }
 
+std::unique_ptr<Host> Host::NewRenderThread() const {
+  auto thread = std::make_unique<Host>(entry_, app_);
+  thread->params = params;
+  thread->anchor_x = anchor_x;
+  thread->anchor_y = anchor_y;
+  thread->downsample_x = downsample_x;
+  thread->downsample_y = downsample_y;
+  thread->field = field;
+  thread->source_origin_x = source_origin_x;
+  thread->source_origin_y = source_origin_y;
+  thread->output_origin_x = output_origin_x;
+  thread->output_origin_y = output_origin_y;
+  thread->max_world_pixels = max_world_pixels;
+  thread->row_padding_bytes = row_padding_bytes;
+  thread->api_major = api_major;
+  thread->api_minor = api_minor;
+  thread->aegp_plugin_id = aegp_plugin_id;
+  thread->declared_params = declared_params;
+  // Only read by the thread's commands; this host keeps and finally disposes of it.
+  thread->impl_->global_data = impl_->global_data;
+  return thread;
+}
+
 const CommandCounts& Host::LastCounts() const { return impl_->ledger.Counts(); }
 
 std::vector<std::string> Host::TakeImbalances() {

@@ -170,6 +170,12 @@ class Host {
   // would; without it the effect sees no global data.
   void SetGlobalData(int32_t plugin_id, uint32_t compat_state);
 
+  // A render thread of this host, as a host renders several frames of one effect at once: a Host
+  // with records, worlds and accounts of its own that presents this host's global data, declared
+  // parameters and settings. This host keeps the global data and must outlive the thread's host;
+  // commands may run on both at the same time.
+  std::unique_ptr<Host> NewRenderThread() const;
+
   // ---- Failure injection ----
   void RefuseSuite(const std::string& name) { refused_suites_.insert({name, true}); }
   // Makes the named callback (e.g. "checkout_param", "fill", "get_pixel_data8",
