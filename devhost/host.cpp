@@ -35,10 +35,14 @@ void SetImbalanceHandler(ImbalanceHandler handler) { g_imbalance_handler = handl
 
 Host* Host::Current() { return g_current; }
 
-PF_Err Host::Injected(const char* callback) {
-  calls.emplace_back(callback);
-  if (throwing_ == callback) throw std::runtime_error(std::string("devhost: ") + callback + " throws");
-  const auto it = failing_.find(callback);
+PF_Err Host::Injected(const char* callback) { return FailurePoint(callback); }
+
+PF_Err Host::FailurePoint(const std::string& what) {
+  calls.push_back(what);
+  if (throwing_ == what) throw std::runtime_error("devhost: " + what + " throws");
+  points_.push_back(what);
+  if (static_cast<int>(points_.size()) == fail_at_) return fail_code_;
+  const auto it = failing_.find(what);
   return it == failing_.end() ? PF_Err_NONE : it->second;
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -177,12 +178,25 @@ class Host {
   std::unique_ptr<Host> NewRenderThread() const;
 
   // ---- Failure injection ----
-  void RefuseSuite(const std::string& name) { refused_suites_.insert({name, true}); }
+  // Refuses the suite at every version, or at the one given.
+  void RefuseSuite(const std::string& name, int32_t version = 0) {
+    refused_suites_.insert({name, version});
+  }
   // Makes the named callback (e.g. "checkout_param", "fill", "get_pixel_data8",
   // "AEGP_GetLayerStreamValue") answer code without doing anything.
   void FailCallback(const std::string& name, PF_Err code) { failing_[name] = code; }
   // Makes the named callback throw a standard exception into the effect, as a broken host might.
   void ThrowFromCallback(const std::string& name) { throwing_ = name; }
+  // Makes the n-th failure point from now on fail (1-based; 0: none) and starts counting them
+  // afresh. A failure point is every suite acquisition (refused), handle allocation and lock
+  // (no handle, no contents) and every callback that answers an error code (it answers code).
+  void FailNthCall(int n, PF_Err code) {
+    fail_at_ = n;
+    fail_code_ = code;
+    points_.clear();
+  }
+  // The failure points passed since FailNthCall (or since the host was made), in order.
+  const std::vector<std::string>& FailurePoints() const { return points_; }
 
   // ---- Driving the effect ----
   // Sends one command through the entry point with this host's records, then checks the balance.
@@ -240,7 +254,11 @@ class Host {
   struct Impl;
   Impl& impl() { return *impl_; }
   PF_Err Injected(const char* callback);
-  bool Refused(const std::string& suite) const { return refused_suites_.count(suite) != 0; }
+  bool Refused(const std::string& suite, int32_t version) const {
+    return refused_suites_.count({suite, 0}) != 0 || refused_suites_.count({suite, version}) != 0;
+  }
+  // One failure point: recorded in `calls`; its injected answer, 0 when it is to work.
+  PF_Err FailurePoint(const std::string& what);
   static Host* Current();
 
  private:
@@ -257,7 +275,10 @@ class Host {
 
   PF_EffectMainFunc entry_;
   HostApp app_;
-  std::map<std::string, bool> refused_suites_;
+  std::set<std::pair<std::string, int32_t>> refused_suites_;
+  int fail_at_ = 0;
+  PF_Err fail_code_ = PF_Err_NONE;
+  std::vector<std::string> points_;
   std::map<std::string, PF_Err> failing_;
   std::string throwing_;
   std::unique_ptr<Impl> impl_;

@@ -194,6 +194,7 @@ const SuiteEntry kSuites[] = {
     {kAEGPStreamSuite, kAEGPStreamSuiteVersion5, &kStreamSuite},
     {kAEGPStreamSuite, kAEGPStreamSuiteVersion3, &kStreamSuite8},
     {kAEGPLayerSuite, kAEGPLayerSuiteVersion7, &kLayerSuite},
+    {kAEGPLayerSuite, 14, &kLayerSuite},  // pre-render only checks it is there
     {kAEGPUtilitySuite, kAEGPUtilitySuiteVersion6, &kUtilitySuite},
     {kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion4, &kDynamicStreamSuite},
     {kAEGPEffectSuite, kAEGPEffectSuiteVersion1, &kEffectSuite},

@@ -81,8 +81,14 @@ A_char* ansi_strcpy(A_char* dst, const A_char* src) {
 
 // ---- Handles ----
 
-PF_Handle host_new_handle(A_u_longlong size) { return Accounts().NewHandle(size, true); }
-void* host_lock_handle(PF_Handle h) { return Accounts().Lock(h); }
+PF_Handle host_new_handle(A_u_longlong size) {
+  if (H().FailurePoint("host_new_handle") != PF_Err_NONE) return nullptr;
+  return Accounts().NewHandle(size, true);
+}
+void* host_lock_handle(PF_Handle h) {
+  if (H().FailurePoint("host_lock_handle") != PF_Err_NONE) return nullptr;
+  return Accounts().Lock(h);
+}
 void host_unlock_handle(PF_Handle h) { Accounts().Unlock(h); }
 void host_dispose_handle(PF_Handle h) { Accounts().Dispose(h); }
 A_HandleSize host_get_handle_size(PF_Handle h) {
@@ -236,10 +242,10 @@ constexpr SPErr kSuiteNotFound = 0x53214664;  // 'S!Fd'
 
 SPErr AcquireSuite(const char* name, int32 version, const void** suite) {
   Host& host = H();
-  host.calls.push_back(std::string("AcquireSuite ") + name);
+  const PF_Err injected = host.FailurePoint(std::string("AcquireSuite ") + name);
   if (suite == nullptr) return kSuiteNotFound;
   *suite = nullptr;
-  if (host.Refused(name)) return kSuiteNotFound;
+  if (injected != PF_Err_NONE || host.Refused(name, version)) return kSuiteNotFound;
   *suite = FindSuite(name, version);
   if (*suite == nullptr) return kSuiteNotFound;
   host.impl().ledger.Take(Resource::Suite, SuiteName(name, version));

@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr int32_t kLayerSuiteVersion14 = 14;
+
 // Reads the parameters that shape the render into the record, in index order. A failed
 // checkout leaves the definition cleared (reading 0) and stops later checkouts; every
 // parameter is checked in again.
@@ -77,9 +79,10 @@ PF_Err SmartPreRender(PF_InData* in_data, PF_OutData* out_data, PF_PreRenderExtr
                                                         kAEGPPFInterfaceSuiteVersion1);
   const SuiteScope<AEGP_StreamSuite5> streams(in_data, nullptr, kAEGPStreamSuite,
                                               kAEGPStreamSuiteVersion5);
-  // Only required to be present; the layer is reached through the other two.
+  // Only required to be present, at the version of today's hosts; the layer is reached through
+  // the other two.
   const SuiteScope<AEGP_LayerSuite7> layers(in_data, nullptr, kAEGPLayerSuite,
-                                            kAEGPLayerSuiteVersion7);
+                                            kLayerSuiteVersion14);
 
   AEGP_LayerH layer = nullptr;
   if (err == PF_Err_NONE) err = pf_interface->AEGP_GetEffectLayer(in_data->effect_ref, &layer);

@@ -106,8 +106,16 @@ PF_Err GpuDeviceSetdown(PF_InData* in_data, PF_OutData* out_data,
       err = UnloadCudaModule(*cuda, *static_cast<const CudaDeviceData*>(*handle));
     }
   }
-  const SuiteScope<PF_HandleSuite1> handles(in_data, out_data, kPFHandleSuite,
-                                            kPFHandleSuiteVersion1);
-  handles->host_dispose_handle(handle);
-  return err;
+  // The handle goes back on every path: through the handle suite, or through the host's utility
+  // callbacks when the suite is refused, which is still reported.
+  const SuiteScope<PF_HandleSuite1> handles(in_data, kPFHandleSuite, kPFHandleSuiteVersion1,
+                                            std::nothrow);
+  if (handles) {
+    handles->host_dispose_handle(handle);
+    return err;
+  }
+  if (in_data->utils != nullptr && in_data->utils->host_dispose_handle != nullptr) {
+    in_data->utils->host_dispose_handle(handle);
+  }
+  RaiseMissingSuite(in_data, out_data);
 }

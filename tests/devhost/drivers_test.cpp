@@ -126,8 +126,12 @@ TEST(SmartPreRender, FailuresFreeTheRecordAndStopEarly) {
     for (const std::string& c : host.calls) EXPECT_NE(c, "AEGP_GetEffectLayer");
   }
   {
+    // The layer suite is asked for at version 14 and no other.
+    Host older(Effect(), HostApp::AfterEffects);
+    older.RefuseSuite(kAEGPLayerSuite, 13);
+    EXPECT_EQ(older.RenderSmart(Pattern(4, 4, Depth::U8)).err, PF_Err_NONE);
     Host host(Effect(), HostApp::AfterEffects);
-    host.RefuseSuite(kAEGPLayerSuite);
+    host.RefuseSuite(kAEGPLayerSuite, 14);
     const devhost::PreRenderResult r = host.SmartPreRender(Pattern(4, 4, Depth::U8));
     EXPECT_EQ(r.err, A_Err_MISSING_SUITE);
     EXPECT_EQ(r.output.pre_render_data, nullptr);
