@@ -118,9 +118,13 @@ class UnbackedDevice final : public GpuDevice {
 
 GpuSession& S() { return H().Gpu(); }
 
+}  // namespace
+
 std::string DeviceAccessName(A_u_long index) {
   return "exclusive access to GPU device " + std::to_string(index);
 }
+
+namespace {
 
 PF_Err GetDeviceCount(PF_ProgPtr, A_u_long* count) {
   DEVHOST_INJECT("GetDeviceCount");
@@ -139,12 +143,18 @@ PF_Err GetDeviceInfo(PF_ProgPtr, A_u_long index, PF_GPUDeviceInfo* info) {
 PF_Err AcquireExclusiveDeviceAccess(PF_ProgPtr, A_u_long index) {
   DEVHOST_INJECT("AcquireExclusiveDeviceAccess");
   if (index != 0) return PF_Err_BAD_CALLBACK_PARAM;
+  // Other render threads wait here until the access is released.
+  S().exclusive->lock();
   Accounts().Take(Resource::ExclusiveAccess, DeviceAccessName(index));
   return PF_Err_NONE;
 }
 
 PF_Err ReleaseExclusiveDeviceAccess(PF_ProgPtr, A_u_long index) {
-  // The access is given up even when the host then reports a failure.
+  // The access is given up even when the host then reports a failure; a release without an
+  // acquire is only counted as misuse.
+  if (index == 0 && Accounts().Outstanding(Resource::ExclusiveAccess, DeviceAccessName(index))) {
+    S().exclusive->unlock();
+  }
   Accounts().Return(Resource::ExclusiveAccess, DeviceAccessName(index));
   DEVHOST_INJECT("ReleaseExclusiveDeviceAccess");
   return index != 0 ? PF_Err_BAD_CALLBACK_PARAM : PF_Err_NONE;

@@ -93,7 +93,7 @@ bool Host::OpenGpu(std::string* why) {
 
 PF_Err Host::EndGpu() {
   GpuSession& g = impl_->gpu;
-  if (!g.set_up) return PF_Err_NONE;
+  if (!g.set_up || g.borrowed) return PF_Err_NONE;
   g.set_up = g.accepted = false;
   PF_GPUDeviceSetdownInput input{g.gpu_data, g.device->Framework(), 0};
   PF_GPUDeviceSetdownExtra extra{&input};
@@ -136,6 +136,18 @@ std::unique_ptr<Host> Host::NewRenderThread() const {
   thread->declared_params = declared_params;
   // Only read by the thread's commands; this host keeps and finally disposes of it.
   thread->impl_->global_data = impl_->global_data;
+  // The device this host set up, with its exclusive access; this host sets it down.
+  thread->gpu = gpu;
+  const GpuSession& g = impl_->gpu;
+  if (g.set_up) {
+    GpuSession& t = thread->impl_->gpu;
+    t.device = g.device;
+    t.exclusive = g.exclusive;
+    t.set_up = t.borrowed = true;
+    t.accepted = g.accepted;
+    t.setup_err = g.setup_err;
+    t.gpu_data = g.gpu_data;
+  }
   return thread;
 }
 
@@ -191,6 +203,10 @@ PF_Err Host::Send(PF_Cmd cmd, PF_ParamDef* params[], PF_LayerDef* output, void* 
     const PF_GPUDeviceSetupExtra& setup = *static_cast<PF_GPUDeviceSetupExtra*>(extra);
     m.ledger.HostKeeps(static_cast<PF_Handle>(setup.output->gpu_data),
                        "the gpu_data of GPU device " + std::to_string(setup.input->device_index));
+  }
+  // Access the effect kept is reported and taken back, so other render threads go on.
+  if (m.ledger.Outstanding(Resource::ExclusiveAccess, DeviceAccessName(0)) > 0) {
+    m.gpu.exclusive->unlock();
   }
   m.ledger.End();
   return err;

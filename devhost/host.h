@@ -229,6 +229,9 @@ class Host {
   bool OpenGpu(std::string* why);
   // The device and what the effect did with it. A test may put a device of its own here first.
   GpuSession& Gpu();
+  // GPU_DEVICE_SETUP for the chosen device, unless it was sent already (a smart render does it
+  // when needed); false, with the reason, when there is no device.
+  bool SetUpGpu(std::string* why);
   // GPU_DEVICE_SETDOWN for a device that was set up; 0 when none was.
   PF_Err EndGpu();
 

@@ -94,24 +94,28 @@ bool Host::CanAllocate(int64_t width, int64_t height, RenderResult& result) cons
   return false;
 }
 
+bool Host::SetUpGpu(std::string* why) {
+  GpuSession& g = impl_->gpu;
+  if (g.set_up) return true;
+  if (!OpenGpu(why)) return false;
+  // The effect's answer is read from this command's flags alone.
+  out_data.out_flags2 = 0;
+  PF_GPUDeviceSetupInput input{g.device->Framework(), 0};
+  PF_GPUDeviceSetupOutput output{nullptr};
+  PF_GPUDeviceSetupExtra extra{&input, &output};
+  g.setup_err = Send(PF_Cmd_GPU_DEVICE_SETUP, nullptr, nullptr, &extra);
+  g.set_up = true;
+  g.gpu_data = output.gpu_data;
+  g.accepted = g.setup_err == PF_Err_NONE &&
+               (out_data.out_flags2 & PF_OutFlag2_SUPPORTS_GPU_RENDER_F32) != 0;
+  return true;
+}
+
 RenderResult Host::RenderSmart(const Image& layer_full, bool with_pre_render_data) {
   RenderResult result;
-  GpuSession& g = impl_->gpu;
-  if (gpu != GpuChoice::Off && !g.set_up) {
-    if (!OpenGpu(&result.host_error)) {
-      result.err = PF_Err_INTERNAL_STRUCT_DAMAGED;
-      return result;
-    }
-    // The effect's answer is read from this command's flags alone.
-    out_data.out_flags2 = 0;
-    PF_GPUDeviceSetupInput input{g.device->Framework(), 0};
-    PF_GPUDeviceSetupOutput output{nullptr};
-    PF_GPUDeviceSetupExtra extra{&input, &output};
-    g.setup_err = Send(PF_Cmd_GPU_DEVICE_SETUP, nullptr, nullptr, &extra);
-    g.set_up = true;
-    g.gpu_data = output.gpu_data;
-    g.accepted = g.setup_err == PF_Err_NONE &&
-                 (out_data.out_flags2 & PF_OutFlag2_SUPPORTS_GPU_RENDER_F32) != 0;
+  if (gpu != GpuChoice::Off && !SetUpGpu(&result.host_error)) {
+    result.err = PF_Err_INTERNAL_STRUCT_DAMAGED;
+    return result;
   }
   const Image layer = DownsampledLayer(layer_full);
   result.pre_render = PreRender(layer_full, layer);

@@ -43,6 +43,12 @@ class Ledger {
   void Take(Resource kind, const std::string& what);
   // Misuse when nothing of that description is outstanding.
   void Return(Resource kind, const std::string& what);
+  // How many of that description are taken and not returned in this command.
+  int Outstanding(Resource kind, const std::string& what) const {
+    const auto& open = outstanding_[static_cast<int>(kind)];
+    const auto it = open.find(what);
+    return it == open.end() ? 0 : it->second;
+  }
   // Counts a return the host cannot match to anything taken and does not hold against the effect.
   void CountReturn(Resource kind) { ++counts_.returned[static_cast<int>(kind)]; }
 

@@ -277,30 +277,6 @@ TEST(LegacyRender, AnotherHostGetsNothingDone) {
   }
 }
 
-TEST(SmartRender, FramesOnSeveralThreadsAtOnceMatchOneAtATime) {
-  // Hosts render frames of one effect on several threads; the effect shares nothing but
-  // read-only global data, so each thread's frame equals the same frame rendered alone.
-  const Image layer = Pattern(40, 30, Depth::F32);
-  auto render = [&layer](int i) {
-    Host host(Effect(), HostApp::AfterEffects);
-    host.SetGlobalData(0, 0);
-    host.params = {1.5 + i, i % 2 ? 2 : 3, 0.75, false, 1 + i % 3};
-    host.anchor_x = 7.25 * i;
-    host.anchor_y = 3.5;
-    return host.RenderSmart(layer);
-  };
-  constexpr int kThreads = 4;
-  std::vector<devhost::RenderResult> together(kThreads);
-  std::vector<std::thread> threads;
-  for (int i = 0; i < kThreads; ++i) threads.emplace_back([&, i] { together[i] = render(i); });
-  for (std::thread& t : threads) t.join();
-  for (int i = 0; i < kThreads; ++i) {
-    const devhost::RenderResult alone = render(i);
-    ASSERT_EQ(together[i].err, PF_Err_NONE);
-    EXPECT_EQ(together[i].image.bytes, alone.image.bytes) << i;
-  }
-}
-
 TEST(EffectMain, CommandsWithoutAHandlerAnswerZeroAndLeaveTheOutputAlone) {
   Host host(Effect(), HostApp::AfterEffects);
   const PF_OutData before = host.out_data;
