@@ -53,6 +53,29 @@ TEST(Utf8String, WalksStopAtNulAndAtNonLeadBytes) {
   EXPECT_EQ(mlUtf8String("ab\0cd").ByteSize(), 2u);
 }
 
+TEST(Utf8String, CutShortTailIsOneUnitWhereTheTextIsIndexed) {
+  // The decoder turns a last sequence cut short by the end of the bytes into one character; the
+  // indexing operations likewise take it as one unit up to the end (Length still counts 0).
+  for (const std::string tail : {"\xE2", "\xE2\x82", "\xF0\x9F\x98"}) {
+    SCOPED_TRACE(tail.size());
+    const mlUtf8String text = Bytes("ab" + tail);
+    EXPECT_EQ(text.ToWide(), (std::wstring{L'a', L'b', 0xFFFD}));
+    EXPECT_EQ(text.ByteOffset(2), 2u);
+    EXPECT_EQ(text.ByteOffset(3), 0u);
+    EXPECT_EQ(text.CharAt(2).Bytes(), tail);
+    EXPECT_EQ(text.Find(mlUtf8String(tail)), 2u);
+
+    mlUtf8String replaced = text;
+    replaced.ReplaceAll('a', 'x');
+    EXPECT_EQ(replaced.Bytes(), "xb" + tail);
+    replaced.ReplaceAll(mlUtf8Char(mlUtf8String(tail)), '!');
+    EXPECT_EQ(replaced, mlUtf8String("xb!"));
+    mlUtf8String removed = text;
+    removed.RemoveAll(mlUtf8Char(mlUtf8String(tail)));
+    EXPECT_EQ(removed, mlUtf8String("ab"));
+  }
+}
+
 TEST(Utf8String, SubstrCountsCodePoints) {
   const mlUtf8String text(kMixed);
   EXPECT_EQ(text.Substr(1, 2).Bytes(), "\xC3\xA9\xE2\x82\xAC");
