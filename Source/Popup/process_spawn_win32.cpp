@@ -90,8 +90,9 @@ mlUtf8String DecodeChildOutput(const char* bytes, std::size_t count) {
   return mlUtf8String(wide);
 }
 
-std::uint32_t Spawn(const std::wstring& commandLine, const SpawnEnvironment& environment,
-                    mlUtf8String& output, SpawnParams& params) {
+std::uint32_t Spawn(const std::wstring& program, const std::wstring& commandLine,
+                    const SpawnEnvironment& environment, mlUtf8String& output,
+                    SpawnParams& params) {
   Pipes pipes;
   SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   if (!CreatePipe(&pipes.stdinRead(), &pipes.stdinWrite(), &security, 0)) {
@@ -139,7 +140,8 @@ std::uint32_t Spawn(const std::wstring& commandLine, const SpawnEnvironment& env
   writableCommand.push_back(L'\0');
   PROCESS_INFORMATION process{};
   void* block = environment ? const_cast<wchar_t*>(environment->c_str()) : nullptr;
-  if (!CreateProcessW(nullptr, writableCommand.data(), nullptr, nullptr, TRUE,
+  if (!CreateProcessW(program.empty() ? nullptr : program.c_str(), writableCommand.data(),
+                      nullptr, nullptr, TRUE,
                       CREATE_UNICODE_ENVIRONMENT | NORMAL_PRIORITY_CLASS, block, nullptr,
                       &startup, &process)) {
     const DWORD error = GetLastError();

@@ -289,7 +289,7 @@ TEST_F(ConsoleCodePage, RestoredWhenTheChildCannotStart) {
   params.errorUser = &g_pageWhileRunning;
   params.errorCallback = &RecordCodePage;
   mlUtf8String output;
-  EXPECT_EQ(Spawn(File("NoSuchCompanion.exe").wstring() + L" -popup", SpawnEnvironment(), output,
+  EXPECT_EQ(Spawn(L"", File("NoSuchCompanion.exe").wstring() + L" -popup", SpawnEnvironment(), output,
                   params),
             static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(g_pageWhileRunning, 437u);  // already back when the failure is reported
