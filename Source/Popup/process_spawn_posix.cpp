@@ -280,8 +280,6 @@ std::uint32_t WriteToChild(SpawnParams& params, const void* bytes, std::uint32_t
 
 bool WideFileExists(const mlUtf8String& path) { return access(path.CStr(), F_OK) == 0; }
 
-bool NarrowFileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
-
 void ShowErrorBox(WindowHandle, const std::string& caption, const std::string& text) {
   // No message box here: the user reads the host's error output.
   std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());

@@ -211,8 +211,6 @@ bool WideFileExists(const mlUtf8String& path) {
   return _waccess_s(path.ToWide().c_str(), 0) == 0;
 }
 
-bool NarrowFileExists(const std::string& path) { return _access(path.c_str(), 0) == 0; }
-
 void ShowErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) {
   MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), MB_ICONERROR);
 }

@@ -129,6 +129,17 @@ TEST_F(InstallFolder, DecoysAtThePrefixesOfAPathWithSpacesNeverRun) {
   EXPECT_EQ(ReadBytes(File("command.txt")), exePath + " -popup");
 }
 
+TEST_F(InstallFolder, FolderNamedInCyrillicAndCjkIsFound) {
+  const fs::path folder = folder_ / fs::path(u8"\u041F\u043B\u0430\u0433\u0438\u043D \u63D2\u4EF6");
+  const std::string exePath = Install(folder);
+  mlUtf8String output;
+  const OperationResult result = Run(exePath, output);
+  EXPECT_FALSE(result.failed) << result.Message().CStr();
+  EXPECT_EQ(shown_, "");
+  EXPECT_EQ(output, mlUtf8String("json:{}\n"));
+  EXPECT_EQ(Ran(), folder / "Orbisk.exe");
+}
+
 using Spawning = CompanionTest;
 
 struct Calls {
