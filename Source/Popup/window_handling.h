@@ -13,8 +13,15 @@
 /// A window of the platform (an HWND on Windows); null is none.
 using WindowHandle = void*;
 
-/// The state of one pop-up run, reached from the subclassed windows through a window property.
+/// The state of one pop-up run, reached from the subclassed windows through the run's id, which
+/// their window property holds.
 struct SpawnContext {
+  SpawnContext() = default;
+  SpawnContext(const SpawnContext&) = delete;
+  SpawnContext& operator=(const SpawnContext&) = delete;
+  /// Ends the run for windows that still carry its id.
+  ~SpawnContext();
+
   std::string payload;  // the line written to the companion's standard input
   std::uint32_t companionProcessId = 0;
   std::uint32_t companionThreadId = 0;
@@ -22,6 +29,7 @@ struct SpawnContext {
   WindowHandle hostMainWindow = nullptr;  // none until the first message pump
   SpawnHandle companionProcess = kNoSpawnHandle;  // opened with SYNCHRONIZE access only
   std::vector<WindowHandle> hostWindows;  // every top-level host window at attachment
+  std::uintptr_t runId = 0;  // 0 until attached
 };
 
 /// A search over the top-level windows.
@@ -49,7 +57,9 @@ WindowHandle FindCompanionDialog(SpawnContext& context);
 void PumpPopupMessages(SpawnParams& params);
 /// onIdle of the pop-up: when the host is in front, the companion's dialog goes there instead.
 void KeepCompanionInFront(SpawnParams& params);
-/// Gives every subclassed window its former procedure back; returns the host main window.
+/// Gives every subclassed window its former procedure back (a window subclassed again by someone
+/// else keeps ours in its chain, which from then on passes every message on); returns the host
+/// main window.
 WindowHandle DetachFromHost(SpawnParams& params);
 /// Restores a minimised window and brings it to the foreground.
 void RestoreHostWindow(WindowHandle window);

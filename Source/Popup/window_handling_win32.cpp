@@ -1,6 +1,9 @@
 // Subclassing the host's windows for the time the companion's pop-up is open.
 #include <windows.h>
 
+#include <map>
+#include <mutex>
+
 #include "Popup/window_handling.h"
 
 namespace {
@@ -13,6 +16,30 @@ constexpr DWORD kDialogSearchMs = 2000;
 constexpr DWORD kDialogPollMs = 50;
 
 HWND AsWindow(WindowHandle w) { return static_cast<HWND>(w); }
+
+// Runs in progress by id. A window carries its run's id, never the context's address: when
+// someone else subclasses the window over ours, our procedure stays in the chain after the run,
+// and must then find no run rather than a freed context.
+std::mutex gRunsMutex;
+std::map<std::uintptr_t, SpawnContext*> gRuns;
+std::uintptr_t gLastRunId = 0;
+
+std::uintptr_t StartRun(SpawnContext& context) {
+  const std::lock_guard<std::mutex> lock(gRunsMutex);
+  gRuns[++gLastRunId] = &context;
+  return gLastRunId;
+}
+
+void EndRun(std::uintptr_t id) {
+  const std::lock_guard<std::mutex> lock(gRunsMutex);
+  gRuns.erase(id);
+}
+
+SpawnContext* RunContext(HANDLE id) {
+  const std::lock_guard<std::mutex> lock(gRunsMutex);
+  const auto run = gRuns.find(reinterpret_cast<std::uintptr_t>(id));
+  return run == gRuns.end() ? nullptr : run->second;
+}
 
 // ANSI and UTF-16 windows are each handled in their own form, so that no call turns an ANSI
 // window into a UTF-16 one.
@@ -51,12 +78,27 @@ LRESULT CallSaved(HWND window, HANDLE saved, UINT message, WPARAM wParam, LPARAM
                                  : CallWindowProcA(procedure, window, message, wParam, lParam);
 }
 
+void Unsubclass(HWND window, HANDLE saved) {
+  SetProcedure(window, reinterpret_cast<LONG_PTR>(saved));
+  RemoveProperty(window, kContextProperty, kContextPropertyW);
+  RemoveProperty(window, kOriginalProcProperty, kOriginalProcPropertyW);
+}
+
 // Host windows paint, size and activate as usual while the pop-up is open; everything else, input
 // above all, is dropped.
 LRESULT CALLBACK PopupWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const HANDLE context = GetProperty(window, kContextProperty, kContextPropertyW);
+  const HANDLE run = GetProperty(window, kContextProperty, kContextPropertyW);
   const HANDLE saved = GetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW);
-  if (context == nullptr || saved == nullptr) return 0;
+  if (run == nullptr || saved == nullptr) return 0;
+  SpawnContext* const context = RunContext(run);
+  if (context == nullptr) {
+    // The run is over but our procedure stayed below someone else's: it passes everything on,
+    // and steps out as soon as it is on top again.
+    if (GetProcedure(window) == reinterpret_cast<LONG_PTR>(&PopupWindowProc)) {
+      Unsubclass(window, saved);
+    }
+    return CallSaved(window, saved, message, wParam, lParam);
+  }
   switch (message) {
     case WM_ACTIVATE:
     case WM_PAINT:
@@ -73,7 +115,7 @@ LRESULT CALLBACK PopupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_ACTIVATEAPP:
       if (wParam != 0) {
         // The host became active: the pop-up belongs in front of it.
-        if (const WindowHandle dialog = FindCompanionDialog(*static_cast<SpawnContext*>(context))) {
+        if (const WindowHandle dialog = FindCompanionDialog(*context)) {
           SetForegroundWindow(AsWindow(dialog));
           return 0;
         }
@@ -86,19 +128,19 @@ LRESULT CALLBACK PopupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 const LONG_PTR kPopupProcedure = reinterpret_cast<LONG_PTR>(&PopupWindowProc);
 
-void SubclassTree(HWND window, SpawnContext* context) {
+void SubclassTree(HWND window, std::uintptr_t run) {
   const bool marked = GetProperty(window, kContextProperty, kContextPropertyW) != nullptr ||
                       GetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW) != nullptr;
   const LONG_PTR current = GetProcedure(window);
   if (!marked && current != kPopupProcedure) {
-    SetProperty(window, kContextProperty, kContextPropertyW, context);
+    SetProperty(window, kContextProperty, kContextPropertyW, reinterpret_cast<HANDLE>(run));
     SetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW,
                 reinterpret_cast<HANDLE>(current));
     SetProcedure(window, kPopupProcedure);
   }
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
-    SubclassTree(child, context);
+    SubclassTree(child, run);
   }
 }
 
@@ -107,10 +149,7 @@ void RestoreTree(HWND window) {
     const LONG_PTR current = GetProcedure(window);
     // A procedure installed over ours by someone else stays, and so do our properties.
     if (current == kPopupProcedure || current == 0) {
-      SetProcedure(window, reinterpret_cast<LONG_PTR>(
-                               GetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW)));
-      RemoveProperty(window, kContextProperty, kContextPropertyW);
-      RemoveProperty(window, kOriginalProcProperty, kOriginalProcPropertyW);
+      Unsubclass(window, GetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW));
     }
   }
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
@@ -168,10 +207,17 @@ void AttachToHost(SpawnParams& params) {
   }
   context.hostMainWindow = query.result;
   context.hostWindows = query.matches;
-  for (const WindowHandle window : context.hostWindows) SubclassTree(AsWindow(window), &context);
+  context.runId = StartRun(context);
+  for (const WindowHandle window : context.hostWindows) {
+    SubclassTree(AsWindow(window), context.runId);
+  }
 }
 
 }  // namespace
+
+SpawnContext::~SpawnContext() {
+  if (runId != 0) EndRun(runId);
+}
 
 bool FindWindows(WindowQuery& query) {
   EnumWindows(&TestWindow, reinterpret_cast<LPARAM>(&query));
@@ -230,6 +276,8 @@ WindowHandle DetachFromHost(SpawnParams& params) {
   for (const WindowHandle window : params.context->hostWindows) {
     if (IsWindow(AsWindow(window))) RestoreTree(AsWindow(window));
   }
+  EndRun(params.context->runId);
+  params.context->runId = 0;
   return params.context->hostMainWindow;
 }
 

@@ -67,6 +67,27 @@ void WakeUntilAttached(HWND window, std::atomic<bool>& stop) {
   });
 }
 
+OperationResult RunTestPopup(JsonDocument& answer) {
+  return RunPopup(kCompanionCaption, LocateCompanion(kCompanionFileName, kCompanionDefaultPath),
+                  BuildHostSettingsJson(0, 10, 3), answer);
+}
+
+// The companion's dialog once it shows, the host's thread woken meanwhile; none after 10 s.
+HWND WaitForDialog(HWND host) {
+  HWND dialog = nullptr;
+  WaitFor([&] {
+    PostMessageW(host, WM_NULL, 0, 0);
+    return (dialog = FindWindowW(L"#32770", kDialogCaption)) != nullptr;
+  });
+  return dialog;
+}
+
+// Someone else's subclass that passes every message on down the chain.
+WNDPROC g_below = nullptr;
+LRESULT CALLBACK ChainingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return CallWindowProcW(g_below, window, message, wParam, lParam);
+}
+
 using PopupWindows = CompanionTest;
 
 TEST_F(PopupWindows, HostIsInertWhileTheDialogIsOpenAndRestoredAfter) {
@@ -222,6 +243,36 @@ TEST_F(PopupWindows, MinimisedHostWindowIsRestoredWhenThePopupCloses) {
   EXPECT_FALSE(result.failed) << result.Message().CStr();
   EXPECT_FALSE(IsIconic(main.Main()));
   EXPECT_EQ(Procedure(main.Main()), HostWindow::OwnProcedure(true));
+}
+
+TEST_F(PopupWindows, WindowSubclassedOverOursWorksOnAfterThePopupCloses) {
+  HostWindow main(L"Tessgrain shared host");
+  Plan({"dialog 20000 Orbisk test dialog", "out json:{}\\n"});
+  std::thread prober([&] {
+    std::atomic<bool> stop{false};
+    WakeUntilAttached(main.Main(), stop);
+    g_below = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(main.Main(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChainingProc)));
+    if (const HWND dialog = WaitForDialog(main.Main())) PostMessageW(dialog, WM_CLOSE, 0, 0);
+  });
+  JsonDocument answer;
+  const OperationResult result = RunTestPopup(answer);
+  prober.join();
+  ASSERT_FALSE(result.failed) << result.Message().CStr();
+  ASSERT_EQ(Procedure(main.Main()), reinterpret_cast<LONG_PTR>(&ChainingProc));
+
+  // The pop-up's procedure is still below the other one, and its run is over: everything passes.
+  main.ResetCounts();
+  Send(main.Main(), WM_LBUTTONDOWN);
+  Send(main.Main(), WM_ACTIVATEAPP, TRUE);
+  EXPECT_EQ(main.Count(main.Main(), WM_LBUTTONDOWN), 1);
+  EXPECT_EQ(main.Count(main.Main(), WM_ACTIVATEAPP, TRUE), 1);
+
+  // Once the other party has left, the next message takes ours out as well.
+  SetWindowLongPtrW(main.Main(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_below));
+  Send(main.Main(), WM_NULL);
+  EXPECT_EQ(Procedure(main.Main()), HostWindow::OwnProcedure(true));
+  EXPECT_FALSE(CarriesAProperty(main.Main()));
 }
 
 TEST_F(PopupWindows, SettingsButtonRunsTheDialogWithTheHostWindowAsOwner) {
