@@ -53,7 +53,8 @@ WindowHandle FindHostMainWindow();
 WindowHandle FindCompanionDialog(SpawnContext& context);
 
 /// onMessages of the pop-up: attaches to the host on first use, then dispatches every waiting
-/// message of the calling thread.
+/// message of the calling thread. A quit message is put back for the host's own loop and ends
+/// the dispatching.
 void PumpPopupMessages(SpawnParams& params);
 /// onIdle of the pop-up: when the host is in front, the companion's dialog goes there instead.
 void KeepCompanionInFront(SpawnParams& params);

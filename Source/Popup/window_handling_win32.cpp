@@ -255,6 +255,14 @@ void PumpPopupMessages(SpawnParams& params) {
   if (params.context != nullptr && params.context->hostMainWindow == nullptr) AttachToHost(params);
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // The host is shutting down: its own loop must see the quit once the pop-up has closed.
+      // Put back, it comes out again only when nothing else waits; the look after it marks it
+      // as seen, so that the wait sleeps until something new arrives instead of waking for it.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+      return;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

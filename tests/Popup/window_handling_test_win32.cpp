@@ -88,6 +88,16 @@ LRESULT CALLBACK ChainingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   return CallWindowProcW(g_below, window, message, wParam, lParam);
 }
 
+std::atomic<int> g_quitsTaken{0};
+LRESULT CALLBACK CountQuits(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && reinterpret_cast<const MSG*>(lParam)->message == WM_QUIT) ++g_quitsTaken;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+void CALLBACK QuitFromTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  PostQuitMessage(42);
+}
+
 using PopupWindows = CompanionTest;
 
 TEST_F(PopupWindows, HostIsInertWhileTheDialogIsOpenAndRestoredAfter) {
@@ -273,6 +283,44 @@ TEST_F(PopupWindows, WindowSubclassedOverOursWorksOnAfterThePopupCloses) {
   Send(main.Main(), WM_NULL);
   EXPECT_EQ(Procedure(main.Main()), HostWindow::OwnProcedure(true));
   EXPECT_FALSE(CarriesAProperty(main.Main()));
+}
+
+TEST_F(PopupWindows, QuitPostedWhileThePopupIsOpenIsLeftForTheHost) {
+  HostWindow main(L"Tessgrain quitting host");
+  Plan({"dialog 20000 Orbisk test dialog", "out json:{}\\n"});
+  g_quitsTaken = 0;
+  const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &CountQuits, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  // The host's own code quits while the pop-up is open.
+  SetTimer(nullptr, 0, 200, &QuitFromTimer);
+  int takenWhileQuiet = -1;
+  std::thread prober([&] {
+    const HWND dialog = WaitForDialog(main.Main());
+    WaitFor([] { return g_quitsTaken > 0; });
+    // Nothing new arrives now: a quit message put back and taken again in a loop would show.
+    const int before = g_quitsTaken;
+    Sleep(500);
+    takenWhileQuiet = g_quitsTaken - before;
+    if (dialog) PostMessageW(dialog, WM_CLOSE, 0, 0);
+  });
+  JsonDocument answer;
+  const OperationResult result = RunTestPopup(answer);
+  prober.join();
+  UnhookWindowsHookEx(hook);
+  EXPECT_FALSE(result.failed) << result.Message().CStr();
+  EXPECT_GE(g_quitsTaken, 1);
+  EXPECT_LT(takenWhileQuiet, 5);
+
+  int exitCode = -1;
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      exitCode = static_cast<int>(message.wParam);
+      break;
+    }
+    DispatchMessageW(&message);
+  }
+  EXPECT_EQ(exitCode, 42);
 }
 
 TEST_F(PopupWindows, SettingsButtonRunsTheDialogWithTheHostWindowAsOwner) {
