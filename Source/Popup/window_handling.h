@@ -49,7 +49,9 @@ struct WindowQuery {
 bool FindWindows(WindowQuery& query);
 /// The first visible top-level window of this process, or none.
 WindowHandle FindHostMainWindow();
-/// The companion's visible dialog with a caption, searched for at most 2000 ms.
+/// The companion's visible dialog with a caption, searched for at most 2000 ms. Between attempts
+/// the thread sleeps; the search gives up early when the companion ends or when messages arrive
+/// for the thread, so that its wait loop dispatches them.
 WindowHandle FindCompanionDialog(SpawnContext& context);
 
 /// onMessages of the pop-up: attaches to the host on first use, then dispatches every waiting

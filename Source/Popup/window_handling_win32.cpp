@@ -235,6 +235,10 @@ WindowHandle FindCompanionDialog(SpawnContext& context) {
   }
   if (context.companionDialog != nullptr) return context.companionDialog;
   const ULONGLONG start = GetTickCount64();
+  // Before the first pump the companion's process is not known; the thread still sleeps between
+  // attempts, waking for messages alone.
+  const HANDLE process = reinterpret_cast<HANDLE>(context.companionProcess);
+  const DWORD handles = context.companionProcess != kNoSpawnHandle ? 1 : 0;
   for (;;) {
     WindowQuery query;
     query.processId = context.companionProcessId;
@@ -242,11 +246,11 @@ WindowHandle FindCompanionDialog(SpawnContext& context) {
     query.requiredStyle = WS_VISIBLE | WS_CAPTION;
     query.className = "#32770";
     if (FindWindows(query)) return context.companionDialog = query.result;
-    if (context.companionProcess != kNoSpawnHandle &&
-        WaitForSingleObject(reinterpret_cast<HANDLE>(context.companionProcess), kDialogPollMs) ==
-            WAIT_OBJECT_0) {
-      return nullptr;
-    }
+    // This runs on the host's thread: messages for it end the search, so that the wait loop
+    // dispatches them at once instead of after the whole search.
+    const DWORD wait =
+        MsgWaitForMultipleObjects(handles, &process, FALSE, kDialogPollMs, QS_ALLINPUT);
+    if (wait != WAIT_TIMEOUT) return nullptr;  // the companion ended, or messages wait
     if (GetTickCount64() - start >= kDialogSearchMs) return nullptr;
   }
 }

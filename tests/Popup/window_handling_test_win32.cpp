@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "Popup/PopupClient.h"
 #include "Popup/window_handling.h"
@@ -80,6 +81,14 @@ HWND WaitForDialog(HWND host) {
     return (dialog = FindWindowW(L"#32770", kDialogCaption)) != nullptr;
   });
   return dialog;
+}
+
+// Seconds of processor time the thread has used.
+double ThreadSeconds(HANDLE thread) {
+  FILETIME created, exited, kernel, user;
+  if (!GetThreadTimes(thread, &created, &exited, &kernel, &user)) return 0;
+  const auto ticks = [](FILETIME t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+  return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
 }
 
 // Someone else's subclass that passes every message on down the chain.
@@ -253,6 +262,48 @@ TEST_F(PopupWindows, MinimisedHostWindowIsRestoredWhenThePopupCloses) {
   EXPECT_FALSE(result.failed) << result.Message().CStr();
   EXPECT_FALSE(IsIconic(main.Main()));
   EXPECT_EQ(Procedure(main.Main()), HostWindow::OwnProcedure(true));
+}
+
+TEST_F(PopupWindows, HostKeepsAnsweringWhileTheDialogIsLateOrNeverShown) {
+  HostWindow main(L"Tessgrain waiting host");
+  const HANDLE hostThread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, GetCurrentThreadId());
+  for (const bool shown : {true, false}) {
+    SCOPED_TRACE(shown ? "late dialog" : "no dialog");
+    std::vector<std::string> plan = {"sleep 3000"};
+    if (shown) plan.push_back("dialog 20000 Orbisk test dialog");
+    plan.push_back("out json:{}\\n");
+    Plan(plan);
+    // The pop-up looks for the companion's dialog whenever the host is in front.
+    SetForegroundWindow(main.Main());
+    double busyShare = 1;
+    int unanswered = -1;
+    std::thread prober([&] {
+      // No message arrives at first, so the pop-up has not attached and does not know the
+      // companion's process yet: the host's thread must sleep, not search without pause.
+      const double before = ThreadSeconds(hostThread);
+      Sleep(700);
+      busyShare = (ThreadSeconds(hostThread) - before) / 0.7;
+      // Then the host's window must keep answering, well before the search's 2 s could end.
+      unanswered = 0;
+      const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1200);
+      while (std::chrono::steady_clock::now() < end) {
+        DWORD_PTR ignored = 0;
+        if (!SendMessageTimeoutW(main.Main(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored)) {
+          ++unanswered;
+        }
+        Sleep(20);
+      }
+      if (!shown) return;
+      if (const HWND dialog = WaitForDialog(main.Main())) PostMessageW(dialog, WM_CLOSE, 0, 0);
+    });
+    JsonDocument answer;
+    const OperationResult result = RunTestPopup(answer);
+    prober.join();
+    EXPECT_FALSE(result.failed) << result.Message().CStr();
+    EXPECT_LT(busyShare, 0.1);
+    EXPECT_EQ(unanswered, 0);
+  }
+  CloseHandle(hostThread);
 }
 
 TEST_F(PopupWindows, WindowSubclassedOverOursWorksOnAfterThePopupCloses) {
