@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/loader_lock.h"
+
 #include "utf8_printers.h"
 
 #include <string>
@@ -181,6 +183,35 @@ TEST(Utf8String, ToLowerMapsEachCodePoint) {
   mlUtf8String deseret("\xF0\x90\x90\x80");
   deseret.ToLower();
   EXPECT_EQ(deseret.Length(), 1u);
+}
+
+TEST(Utf8String, LowerCasingUnderTheLoaderLockAgreesOnTheNamesCompared) {
+  // The host executables' and plug-in caches' names that the attach notifications lower-case,
+  // and other scripts as folder and file names may hold. Outside the scope ICU lowers them where
+  // the system has it; inside, always the system's own mapping.
+  const std::pair<const char*, const char*> names[] = {
+      {"AfterFX (Beta).exe", "afterfx (beta).exe"},
+      {"Adobe Premiere Pro.exe", "adobe premiere pro.exe"},
+      {"Adobe Media Encoder (Beta).exe", "adobe media encoder (beta).exe"},
+      {"After Effects\\24.0\\PluginCache.AEGP\\en_US", "after effects\\24.0\\plugincache.aegp\\en_us"},
+      {"TESSGRAIN.AEX", "tessgrain.aex"},
+      {"\xC3\x89T\xC3\x89 \xC3\x96L \xC3\x85", "\xC3\xA9t\xC3\xA9 \xC3\xB6l \xC3\xA5"},
+      {"\xCE\xA3\xCE\xA9 \xD0\x9F\xD0\x9B\xD0\x90\xD0\x93\xD0\x98\xD0\x9D \xE6\x8F\x92\xE4\xBB\xB6",
+       "\xCF\x83\xCF\x89 \xD0\xBF\xD0\xBB\xD0\xB0\xD0\xB3\xD0\xB8\xD0\xBD \xE6\x8F\x92\xE4\xBB\xB6"},
+  };
+  for (const auto& [name, lower] : names) {
+    mlUtf8String outside(name);
+    outside.ToLower();
+    mlUtf8String inside(name);
+    {
+      const LoaderLockScope loaderLock;
+      EXPECT_TRUE(UnderLoaderLock());
+      inside.ToLower();
+    }
+    EXPECT_EQ(outside, mlUtf8String(lower)) << name;
+    EXPECT_EQ(inside, mlUtf8String(lower)) << name;
+  }
+  EXPECT_FALSE(UnderLoaderLock());
 }
 
 TEST(Utf8String, ConcatenatesEveryOperandKind) {
