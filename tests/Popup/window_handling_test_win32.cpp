@@ -197,9 +197,7 @@ TEST_F(PopupWindows, HostIsInertWhileTheDialogIsOpenAndRestoredAfter) {
   });
 
   JsonDocument answer;
-  const OperationResult result =
-      RunPopup(kCompanionCaption, LocateCompanion(kCompanionFileName, kCompanionDefaultPath),
-               BuildHostSettingsJson(0, 10, 3), answer);
+  const OperationResult result = RunTestPopup(answer);
   prober.join();
 
   ASSERT_TRUE(seen.attached);
@@ -254,9 +252,7 @@ TEST_F(PopupWindows, MinimisedHostWindowIsRestoredWhenThePopupCloses) {
   std::atomic<bool> stop{false};
   std::thread waker([&] { WakeUntilAttached(main.Main(), stop); });
   JsonDocument answer;
-  const OperationResult result =
-      RunPopup(kCompanionCaption, LocateCompanion(kCompanionFileName, kCompanionDefaultPath),
-               BuildHostSettingsJson(0, 10, 3), answer);
+  const OperationResult result = RunTestPopup(answer);
   stop = true;
   waker.join();
   EXPECT_FALSE(result.failed) << result.Message().CStr();
@@ -379,12 +375,7 @@ TEST_F(PopupWindows, SettingsButtonRunsTheDialogWithTheHostWindowAsOwner) {
   devhost::Host host(Effect(), devhost::HostApp::AfterEffects);
   Plan({"record " + Utf8(File("request.txt")), "dialog 20000 Orbisk test dialog", "out json:{}\\n"});
   std::thread closer([&] {
-    HWND dialog = nullptr;
-    WaitFor([&] {
-      PostMessageW(main.Main(), WM_NULL, 0, 0);
-      return (dialog = FindWindowW(L"#32770", kDialogCaption)) != nullptr;
-    });
-    if (dialog) PostMessageW(dialog, WM_CLOSE, 0, 0);
+    if (const HWND dialog = WaitForDialog(main.Main())) PostMessageW(dialog, WM_CLOSE, 0, 0);
   });
   EXPECT_EQ(host.PressButton(PARAM_SETTINGS), PF_Err_NONE);
   closer.join();
