@@ -30,7 +30,13 @@ bool JsonDocument::Parse(const mlUtf8String& text) {
   text_.RemoveAll('\n');
   text_.RemoveAll('\r');
   text_.RemoveAll('\t');
-  document_.Parse(text_.CStr(), text_.ByteSize());
+  if (text_.ByteSize() > kMaxTextBytes) {
+    document_.SetNull();
+    return false;
+  }
+  // Iterative: the same result as the default recursive parse on every valid document, but the
+  // nesting depth of the companion's answer costs heap, not the host thread's stack.
+  document_.Parse<rapidjson::kParseIterativeFlag>(text_.CStr(), text_.ByteSize());
   return !document_.HasParseError();
 }
 

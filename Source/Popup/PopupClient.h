@@ -15,6 +15,8 @@ class JsonDocument {
 public:
   static constexpr std::size_t kPoolChunkSize = 64 * 1024;
   static constexpr std::size_t kParseStackSize = 1024;
+  /// Longer texts are refused unparsed: an answer is a few hundred bytes.
+  static constexpr std::size_t kMaxTextBytes = 1 << 20;
   using Document = rapidjson::GenericDocument<rapidjson::UTF8<>, rapidjson::MemoryPoolAllocator<>>;
 
   JsonDocument();
@@ -22,7 +24,7 @@ public:
   JsonDocument& operator=(const JsonDocument&) = delete;
 
   /// Keeps a copy of the text without line feeds, carriage returns and tabs, and parses it in
-  /// place of the former content. False on a parse error.
+  /// place of the former content. False on a parse error or a text over kMaxTextBytes.
   bool Parse(const mlUtf8String& text);
 
   Document& Get() { return document_; }

@@ -22,7 +22,10 @@ std::string LocateCompanion(const std::string& fileName, const std::string& defa
 OperationResult RunCompanion(const std::string& caption, const std::string& exePath,
                              const std::string& arguments, mlUtf8String& outText,
                              SpawnParams& params) {
-  if (!NarrowFileExists(exePath)) {
+  // Asked with the UTF-16 form: the narrow call reads the bytes in the code page, so a folder
+  // named in other scripts would count as missing.
+  const mlUtf8String program(exePath);
+  if (!WideFileExists(program)) {
     ShowErrorBox(FindHostMainWindow(), caption,
                  std::string("Error : unable to locate our application. Please reinstall our "
                              "software to make the plugins work properly. You can redownload our "
@@ -31,17 +34,19 @@ OperationResult RunCompanion(const std::string& caption, const std::string& exeP
     return OperationResult::Failure(
         mlUtf8String("Application or Plugin impossible to locate at : " + exePath));
   }
-  // Not quoted: the system resolves a path with spaces by trying each prefix in turn.
+  // The command line stays unquoted, as the companion expects it; naming the program apart keeps
+  // the system from trying each prefix of a path with spaces as a program of its own.
   const mlUtf8String commandLine(exePath + " " + arguments);
-  Run(commandLine, SpawnEnvironment(), outText, params);
+  Run(program, commandLine, SpawnEnvironment(), outText, params);
   RestoreHostWindow(DetachFromHost(params));
   return OperationResult::Success();
 }
 
-std::uint32_t Run(const mlUtf8String& commandLine, const SpawnEnvironment& environment,
-                  mlUtf8String& outText, SpawnParams& params) {
+std::uint32_t Run(const mlUtf8String& program, const mlUtf8String& commandLine,
+                  const SpawnEnvironment& environment, mlUtf8String& outText, SpawnParams& params) {
   mlUtf8String output;
-  const std::uint32_t result = Spawn(commandLine.ToWide(), environment, output, params);
+  const std::uint32_t result =
+      Spawn(program.ToWide(), commandLine.ToWide(), environment, output, params);
   outText = std::move(output);
   return result;
 }

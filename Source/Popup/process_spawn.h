@@ -53,20 +53,23 @@ std::string LocateCompanion(const std::string& fileName, const std::string& defa
 
 /// Runs exePath with the arguments until it exits and collects its output (UTF-8) into outText;
 /// then releases the host windows the callbacks took over. Fails only when exePath is missing,
-/// after telling the user.
+/// after telling the user. The child's command line is exePath, a space and the arguments, not
+/// quoted, but the program that runs is exePath itself, never a file named by a part of it.
 OperationResult RunCompanion(const std::string& caption, const std::string& exePath,
                              const std::string& arguments, mlUtf8String& outText,
                              SpawnParams& params);
 
-/// Spawn with a UTF-8 command line; the collected output is moved into outText.
-std::uint32_t Run(const mlUtf8String& commandLine, const SpawnEnvironment& environment,
-                  mlUtf8String& outText, SpawnParams& params);
+/// Spawn with a UTF-8 program path and command line; the collected output is moved into outText.
+std::uint32_t Run(const mlUtf8String& program, const mlUtf8String& commandLine,
+                  const SpawnEnvironment& environment, mlUtf8String& outText, SpawnParams& params);
 
-/// Starts the command line with three pipes (the child's error output merged into its output)
-/// and waits for its exit while collecting the output. Returns the child's exit code, or the
-/// system error of the step that failed (reported through params.errorCallback).
-std::uint32_t Spawn(const std::wstring& commandLine, const SpawnEnvironment& environment,
-                    mlUtf8String& output, SpawnParams& params);
+/// Starts the program with the command line and three pipes (the child's error output merged
+/// into its output) and waits for its exit while collecting the output. An empty program leaves
+/// the system to find it from the command line's first words. Returns the child's exit code, or
+/// the system error of the step that failed (reported through params.errorCallback).
+std::uint32_t Spawn(const std::wstring& program, const std::wstring& commandLine,
+                    const SpawnEnvironment& environment, mlUtf8String& output,
+                    SpawnParams& params);
 
 /// The wait loop of Spawn: reads at most 4096 bytes a pass, waits 50 ms for the child, runs the
 /// callbacks, and after the child's exit reads once more.

@@ -78,6 +78,23 @@ std::vector<std::string> CommandArguments(const std::string& commandLine) {
   return words;  // nothing runnable: spawning the first word reports why
 }
 
+// With the program named apart, the command line's words after the program's own text (or after
+// its first word, when it does not start with that text) are the arguments.
+std::vector<std::string> ProgramArguments(const std::string& program,
+                                          const std::string& commandLine) {
+  std::string rest;
+  if (commandLine.rfind(program, 0) == 0 &&
+      (commandLine.size() == program.size() || commandLine[program.size()] == ' ')) {
+    rest = commandLine.substr(program.size());
+  } else {
+    const std::vector<std::string> words = SplitAtSpaces(commandLine);
+    for (std::size_t i = 1; i < words.size(); ++i) rest += " " + words[i];
+  }
+  std::vector<std::string> arguments{program};
+  for (std::string& word : SplitAtSpaces(rest)) arguments.push_back(std::move(word));
+  return arguments;
+}
+
 std::vector<char*> Pointers(std::vector<std::string>& texts) {
   std::vector<char*> pointers;
   for (std::string& text : texts) pointers.push_back(text.data());
@@ -158,8 +175,9 @@ mlUtf8String DecodeChildOutput(const char* bytes, std::size_t count) {
   return mlUtf8String(std::move(out));
 }
 
-std::uint32_t Spawn(const std::wstring& commandLine, const SpawnEnvironment& environment,
-                    mlUtf8String& output, SpawnParams& params) {
+std::uint32_t Spawn(const std::wstring& program, const std::wstring& commandLine,
+                    const SpawnEnvironment& environment, mlUtf8String& output,
+                    SpawnParams& params) {
   Pipes pipes;
   static const char* const kPipeFailures[3] = {"Spawn(): pipe(stdin) failed. Error %i",
                                                "Spawn(): pipe(stdout) failed. Error %i",
@@ -182,7 +200,9 @@ std::uint32_t Spawn(const std::wstring& commandLine, const SpawnEnvironment& env
   // The child's error text is collected mixed into its output.
   posix_spawn_file_actions_adddup2(&actions, stdoutWrite, STDERR_FILENO);
 
-  std::vector<std::string> arguments = CommandArguments(WideToUtf8(commandLine));
+  std::vector<std::string> arguments =
+      program.empty() ? CommandArguments(WideToUtf8(commandLine))
+                      : ProgramArguments(WideToUtf8(program), WideToUtf8(commandLine));
   std::vector<char*> argv = Pointers(arguments);
   std::vector<std::string> entries;
   std::vector<char*> envp;
@@ -259,8 +279,6 @@ std::uint32_t WriteToChild(SpawnParams& params, const void* bytes, std::uint32_t
 }
 
 bool WideFileExists(const mlUtf8String& path) { return access(path.CStr(), F_OK) == 0; }
-
-bool NarrowFileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 void ShowErrorBox(WindowHandle, const std::string& caption, const std::string& text) {
   // No message box here: the user reads the host's error output.

@@ -90,8 +90,9 @@ mlUtf8String DecodeChildOutput(const char* bytes, std::size_t count) {
   return mlUtf8String(wide);
 }
 
-std::uint32_t Spawn(const std::wstring& commandLine, const SpawnEnvironment& environment,
-                    mlUtf8String& output, SpawnParams& params) {
+std::uint32_t Spawn(const std::wstring& program, const std::wstring& commandLine,
+                    const SpawnEnvironment& environment, mlUtf8String& output,
+                    SpawnParams& params) {
   Pipes pipes;
   SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   if (!CreatePipe(&pipes.stdinRead(), &pipes.stdinWrite(), &security, 0)) {
@@ -139,7 +140,8 @@ std::uint32_t Spawn(const std::wstring& commandLine, const SpawnEnvironment& env
   writableCommand.push_back(L'\0');
   PROCESS_INFORMATION process{};
   void* block = environment ? const_cast<wchar_t*>(environment->c_str()) : nullptr;
-  if (!CreateProcessW(nullptr, writableCommand.data(), nullptr, nullptr, TRUE,
+  if (!CreateProcessW(program.empty() ? nullptr : program.c_str(), writableCommand.data(),
+                      nullptr, nullptr, TRUE,
                       CREATE_UNICODE_ENVIRONMENT | NORMAL_PRIORITY_CLASS, block, nullptr,
                       &startup, &process)) {
     const DWORD error = GetLastError();
@@ -208,8 +210,6 @@ std::uint32_t WriteToChild(SpawnParams& params, const void* bytes, std::uint32_t
 bool WideFileExists(const mlUtf8String& path) {
   return _waccess_s(path.ToWide().c_str(), 0) == 0;
 }
-
-bool NarrowFileExists(const std::string& path) { return _access(path.c_str(), 0) == 0; }
 
 void ShowErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) {
   MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), MB_ICONERROR);

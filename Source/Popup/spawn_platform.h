@@ -8,7 +8,5 @@
 
 /// Whether the file exists, asked with the path as UTF-16.
 bool WideFileExists(const mlUtf8String& path);
-/// Whether the file exists, asked with the bytes of the path as the system's narrow text.
-bool NarrowFileExists(const std::string& path);
 /// An error message box owned by the window (none: no owner).
 void ShowErrorBox(WindowHandle owner, const std::string& caption, const std::string& text);

@@ -1,6 +1,8 @@
 // No host windows to find, subclass or restore on these systems: every search finds none.
 #include "Popup/window_handling.h"
 
+SpawnContext::~SpawnContext() = default;
+
 bool FindWindows(WindowQuery& query) {
   query.result = nullptr;
   return false;

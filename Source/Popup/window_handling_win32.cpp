@@ -1,6 +1,9 @@
 // Subclassing the host's windows for the time the companion's pop-up is open.
 #include <windows.h>
 
+#include <map>
+#include <mutex>
+
 #include "Popup/window_handling.h"
 
 namespace {
@@ -13,6 +16,30 @@ constexpr DWORD kDialogSearchMs = 2000;
 constexpr DWORD kDialogPollMs = 50;
 
 HWND AsWindow(WindowHandle w) { return static_cast<HWND>(w); }
+
+// Runs in progress by id. A window carries its run's id, never the context's address: when
+// someone else subclasses the window over ours, our procedure stays in the chain after the run,
+// and must then find no run rather than a freed context.
+std::mutex gRunsMutex;
+std::map<std::uintptr_t, SpawnContext*> gRuns;
+std::uintptr_t gLastRunId = 0;
+
+std::uintptr_t StartRun(SpawnContext& context) {
+  const std::lock_guard<std::mutex> lock(gRunsMutex);
+  gRuns[++gLastRunId] = &context;
+  return gLastRunId;
+}
+
+void EndRun(std::uintptr_t id) {
+  const std::lock_guard<std::mutex> lock(gRunsMutex);
+  gRuns.erase(id);
+}
+
+SpawnContext* RunContext(HANDLE id) {
+  const std::lock_guard<std::mutex> lock(gRunsMutex);
+  const auto run = gRuns.find(reinterpret_cast<std::uintptr_t>(id));
+  return run == gRuns.end() ? nullptr : run->second;
+}
 
 // ANSI and UTF-16 windows are each handled in their own form, so that no call turns an ANSI
 // window into a UTF-16 one.
@@ -51,12 +78,27 @@ LRESULT CallSaved(HWND window, HANDLE saved, UINT message, WPARAM wParam, LPARAM
                                  : CallWindowProcA(procedure, window, message, wParam, lParam);
 }
 
+void Unsubclass(HWND window, HANDLE saved) {
+  SetProcedure(window, reinterpret_cast<LONG_PTR>(saved));
+  RemoveProperty(window, kContextProperty, kContextPropertyW);
+  RemoveProperty(window, kOriginalProcProperty, kOriginalProcPropertyW);
+}
+
 // Host windows paint, size and activate as usual while the pop-up is open; everything else, input
 // above all, is dropped.
 LRESULT CALLBACK PopupWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const HANDLE context = GetProperty(window, kContextProperty, kContextPropertyW);
+  const HANDLE run = GetProperty(window, kContextProperty, kContextPropertyW);
   const HANDLE saved = GetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW);
-  if (context == nullptr || saved == nullptr) return 0;
+  if (run == nullptr || saved == nullptr) return 0;
+  SpawnContext* const context = RunContext(run);
+  if (context == nullptr) {
+    // The run is over but our procedure stayed below someone else's: it passes everything on,
+    // and steps out as soon as it is on top again.
+    if (GetProcedure(window) == reinterpret_cast<LONG_PTR>(&PopupWindowProc)) {
+      Unsubclass(window, saved);
+    }
+    return CallSaved(window, saved, message, wParam, lParam);
+  }
   switch (message) {
     case WM_ACTIVATE:
     case WM_PAINT:
@@ -73,7 +115,7 @@ LRESULT CALLBACK PopupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_ACTIVATEAPP:
       if (wParam != 0) {
         // The host became active: the pop-up belongs in front of it.
-        if (const WindowHandle dialog = FindCompanionDialog(*static_cast<SpawnContext*>(context))) {
+        if (const WindowHandle dialog = FindCompanionDialog(*context)) {
           SetForegroundWindow(AsWindow(dialog));
           return 0;
         }
@@ -86,19 +128,19 @@ LRESULT CALLBACK PopupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 const LONG_PTR kPopupProcedure = reinterpret_cast<LONG_PTR>(&PopupWindowProc);
 
-void SubclassTree(HWND window, SpawnContext* context) {
+void SubclassTree(HWND window, std::uintptr_t run) {
   const bool marked = GetProperty(window, kContextProperty, kContextPropertyW) != nullptr ||
                       GetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW) != nullptr;
   const LONG_PTR current = GetProcedure(window);
   if (!marked && current != kPopupProcedure) {
-    SetProperty(window, kContextProperty, kContextPropertyW, context);
+    SetProperty(window, kContextProperty, kContextPropertyW, reinterpret_cast<HANDLE>(run));
     SetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW,
                 reinterpret_cast<HANDLE>(current));
     SetProcedure(window, kPopupProcedure);
   }
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
-    SubclassTree(child, context);
+    SubclassTree(child, run);
   }
 }
 
@@ -107,10 +149,7 @@ void RestoreTree(HWND window) {
     const LONG_PTR current = GetProcedure(window);
     // A procedure installed over ours by someone else stays, and so do our properties.
     if (current == kPopupProcedure || current == 0) {
-      SetProcedure(window, reinterpret_cast<LONG_PTR>(
-                               GetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW)));
-      RemoveProperty(window, kContextProperty, kContextPropertyW);
-      RemoveProperty(window, kOriginalProcProperty, kOriginalProcPropertyW);
+      Unsubclass(window, GetProperty(window, kOriginalProcProperty, kOriginalProcPropertyW));
     }
   }
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
@@ -168,10 +207,17 @@ void AttachToHost(SpawnParams& params) {
   }
   context.hostMainWindow = query.result;
   context.hostWindows = query.matches;
-  for (const WindowHandle window : context.hostWindows) SubclassTree(AsWindow(window), &context);
+  context.runId = StartRun(context);
+  for (const WindowHandle window : context.hostWindows) {
+    SubclassTree(AsWindow(window), context.runId);
+  }
 }
 
 }  // namespace
+
+SpawnContext::~SpawnContext() {
+  if (runId != 0) EndRun(runId);
+}
 
 bool FindWindows(WindowQuery& query) {
   EnumWindows(&TestWindow, reinterpret_cast<LPARAM>(&query));
@@ -189,6 +235,10 @@ WindowHandle FindCompanionDialog(SpawnContext& context) {
   }
   if (context.companionDialog != nullptr) return context.companionDialog;
   const ULONGLONG start = GetTickCount64();
+  // Before the first pump the companion's process is not known; the thread still sleeps between
+  // attempts, waking for messages alone.
+  const HANDLE process = reinterpret_cast<HANDLE>(context.companionProcess);
+  const DWORD handles = context.companionProcess != kNoSpawnHandle ? 1 : 0;
   for (;;) {
     WindowQuery query;
     query.processId = context.companionProcessId;
@@ -196,11 +246,11 @@ WindowHandle FindCompanionDialog(SpawnContext& context) {
     query.requiredStyle = WS_VISIBLE | WS_CAPTION;
     query.className = "#32770";
     if (FindWindows(query)) return context.companionDialog = query.result;
-    if (context.companionProcess != kNoSpawnHandle &&
-        WaitForSingleObject(reinterpret_cast<HANDLE>(context.companionProcess), kDialogPollMs) ==
-            WAIT_OBJECT_0) {
-      return nullptr;
-    }
+    // This runs on the host's thread: messages for it end the search, so that the wait loop
+    // dispatches them at once instead of after the whole search.
+    const DWORD wait =
+        MsgWaitForMultipleObjects(handles, &process, FALSE, kDialogPollMs, QS_ALLINPUT);
+    if (wait != WAIT_TIMEOUT) return nullptr;  // the companion ended, or messages wait
     if (GetTickCount64() - start >= kDialogSearchMs) return nullptr;
   }
 }
@@ -209,6 +259,14 @@ void PumpPopupMessages(SpawnParams& params) {
   if (params.context != nullptr && params.context->hostMainWindow == nullptr) AttachToHost(params);
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // The host is shutting down: its own loop must see the quit once the pop-up has closed.
+      // Put back, it comes out again only when nothing else waits; the look after it marks it
+      // as seen, so that the wait sleeps until something new arrives instead of waking for it.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+      return;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -230,6 +288,8 @@ WindowHandle DetachFromHost(SpawnParams& params) {
   for (const WindowHandle window : params.context->hostWindows) {
     if (IsWindow(AsWindow(window))) RestoreTree(AsWindow(window));
   }
+  EndRun(params.context->runId);
+  params.context->runId = 0;
   return params.context->hostMainWindow;
 }
 

@@ -1,15 +1,20 @@
 // Lower-casing through u_tolower of the system's icu.dll (Windows 10 1903 and later), loaded at
-// the first use because older systems and Wine have none. Without it the system's own
-// per-character mapping takes over.
+// the first use because older systems and Wine have none. Without it, and always under the
+// loader lock, the system's own per-character mapping takes over.
 #include "foundation/case_mapping.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "foundation/case_mapping_win32.h"
+#include "foundation/loader_lock.h"
 
 namespace {
+
+// The thread inside a LoaderLockScope, 0 for none. The loader runs one notification at a time.
+std::atomic<DWORD> gLoaderLockThread{0};
 
 IcuToLower SystemIcuToLower() {
   // Loaded from System32 only, never from the host's folder, and kept for the process's life.
@@ -54,7 +59,15 @@ IcuToLower LoadIcuToLower(const wchar_t* library, bool systemOnly) {
   return function;
 }
 
+LoaderLockScope::LoaderLockScope() : previous_(gLoaderLockThread.exchange(GetCurrentThreadId())) {}
+
+LoaderLockScope::~LoaderLockScope() { gLoaderLockThread = previous_; }
+
+bool UnderLoaderLock() { return gLoaderLockThread.load() == GetCurrentThreadId(); }
+
 char32_t LowerCodePoint(char32_t c) {
+  // Not even a look at icu.dll: its first use would load it.
+  if (UnderLoaderLock()) return SystemLowerCodePoint(c);
   if (IcuToLower icu = SystemIcuToLower()) {
     return static_cast<char32_t>(icu(static_cast<std::int32_t>(c)));
   }

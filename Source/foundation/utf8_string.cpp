@@ -36,17 +36,33 @@ std::size_t Step(const std::string& bytes, std::size_t pos) {
   return pos + n;
 }
 
-// Code-point index of the sequence that starts at byte position target, or npos when no sequence
-// starts there (inside a sequence, at or after the end, or beyond a byte that stops the walk).
+// The end of the unit that starts at pos, as the operations that index the text see it: like
+// Step, except that a last sequence cut short by the end of the bytes is one unit reaching to
+// that end, as the decoder turns it into one replacement character.
+std::size_t UnitEnd(const std::string& bytes, std::size_t pos) {
+  if (pos >= bytes.size()) return npos;
+  const int n = SequenceLength(static_cast<unsigned char>(bytes[pos]));
+  if (n <= 0) return npos;
+  return pos + n > bytes.size() ? bytes.size() : pos + n;
+}
+
+std::size_t UnitCount(const std::string& bytes) {
+  std::size_t count = 0;
+  for (std::size_t pos = UnitEnd(bytes, 0); pos != npos; pos = UnitEnd(bytes, pos)) ++count;
+  return count;
+}
+
+// Code-point index of the unit that starts at byte position target, or npos when no unit starts
+// there (inside a unit, at or after the end, or beyond a byte that stops the walk).
 std::size_t IndexAtByte(const std::string& bytes, std::size_t target) {
   std::size_t pos = 0;
   std::size_t index = 0;
   while (pos < target) {
-    pos = Step(bytes, pos);
+    pos = UnitEnd(bytes, pos);
     if (pos == npos) return npos;
     ++index;
   }
-  if (pos != target || Step(bytes, pos) == npos) return npos;
+  if (pos != target || UnitEnd(bytes, pos) == npos) return npos;
   return index;
 }
 
@@ -137,20 +153,20 @@ std::size_t mlUtf8String::Length() const {
 std::size_t mlUtf8String::ByteOffset(std::size_t index) const {
   std::size_t pos = 0;
   for (std::size_t i = 0; i < index; ++i) {
-    pos = Step(bytes_, pos);
+    pos = UnitEnd(bytes_, pos);
     if (pos == npos) return 0;
   }
   // The offset of Length() is 0 as well: there is no sequence there.
-  return Step(bytes_, pos) == npos ? 0 : pos;
+  return UnitEnd(bytes_, pos) == npos ? 0 : pos;
 }
 
 mlUtf8Char mlUtf8String::CharAt(std::size_t index) const {
   std::size_t pos = 0;
   for (std::size_t i = 0; i < index; ++i) {
-    pos = Step(bytes_, pos);
+    pos = UnitEnd(bytes_, pos);
     if (pos == npos) return {};
   }
-  const std::size_t end = Step(bytes_, pos);
+  const std::size_t end = UnitEnd(bytes_, pos);
   if (end == npos) return {};
   return mlUtf8Char(mlUtf8String(bytes_.substr(pos, end - pos)));
 }
@@ -220,14 +236,14 @@ bool mlUtf8String::ReplaceAt(std::size_t index, const mlUtf8Char& c) {
 
 void mlUtf8String::ReplaceAll(const mlUtf8Char& from, const mlUtf8Char& to) {
   if (from == to || from.Empty()) return;
-  // Each pass replaces one of the original characters. A malformed `from` (a lead byte without
-  // its continuation) could be recreated by the replacement, so passes are capped at the number
-  // of characters there were.
-  const mlUtf8String needle(from);
-  for (std::size_t passes = Length(); passes > 0; --passes) {
-    const std::size_t index = Find(needle, 0);
-    if (index == npos) return;
-    ReplaceAt(index, to);
+  // Each pass replaces the unit at the first match, as Find and ReplaceAt would, but a cut-short
+  // tail counts as a unit here too, so the replacement does not depend on Length. A malformed
+  // `from` (a lead byte without its continuation) could be recreated by the replacement, so
+  // passes are capped at the number of units there were.
+  for (std::size_t passes = UnitCount(bytes_); passes > 0; --passes) {
+    const std::size_t match = bytes_.find(from.Bytes());
+    if (match == std::string::npos || IndexAtByte(bytes_, match) == npos) return;
+    bytes_.replace(match, UnitEnd(bytes_, match) - match, to.Bytes());
   }
 }
 
@@ -236,7 +252,7 @@ void mlUtf8String::RemoveAll(const mlUtf8Char& c) {
   kept.reserve(bytes_.size());
   std::size_t pos = 0;
   for (;;) {
-    const std::size_t next = Step(bytes_, pos);
+    const std::size_t next = UnitEnd(bytes_, pos);
     if (next == npos) break;
     if (bytes_.compare(pos, next - pos, c.Bytes()) != 0) kept.append(bytes_, pos, next - pos);
     pos = next;

@@ -17,10 +17,11 @@ using RegistryVisitor =
     std::function<bool(RegistryKey parent, const mlUtf8String& path, const std::wstring& name)>;
 
 /// Opens (creating it when missing) the subkey of parent and asks the visitor about each of its
-/// subkeys in turn, descending where it says so. Registry failures end the level silently.
+/// subkeys in turn, descending where it says so; a subkey the visitor deleted does not make the
+/// walk pass over the one after it. Registry failures end the level silently.
 void WalkRegistryKeys(RegistryKey parent, const mlUtf8String& parentPath,
                       const std::wstring& subkey, RegistryVisitor visitor);
 
-/// Deletes, under HKEY_CURRENT_USER\SOFTWARE\Adobe, every key whose path holds both
-/// "plugincache" and the module's file name, letter case aside.
+/// Deletes, under HKEY_CURRENT_USER\SOFTWARE\Adobe, every key named like the module's file whose
+/// path holds "plugincache", letter case aside. Nothing when the file name cannot be read.
 void ResetPluginCache(ModuleHandle self);

@@ -7,15 +7,28 @@ namespace {
 
 constexpr DWORD kNameUnits = 512;
 
-// Visits each key with its path; deletes the first key on a path holding both texts, with
-// everything below it, and descends everywhere else.
+// Visits each key with its path; deletes a key named exactly like this library (letter case
+// aside) on a path through a plug-in cache, with everything below it, and descends everywhere
+// else. A name that merely holds ours (mytessgrain.aex, tessgrain.aex.old) is another
+// plug-in's.
 RegistryVisitor PluginCacheVisitor(const mlUtf8String& ownName) {
   return [ownName](RegistryKey parent, const mlUtf8String& path, const std::wstring& name) {
     if (path.Find(mlUtf8String("plugincache")) == mlUtf8String::npos) return true;
-    if (path.Find(ownName) == mlUtf8String::npos) return true;
+    mlUtf8String lowerName(name);
+    lowerName.ToLower();
+    if (lowerName != ownName) return true;
     RegDeleteTreeW(static_cast<HKEY>(parent), name.c_str());
     return false;
   };
+}
+
+// Whether the subkey at the index still has that name.
+bool SubkeyAt(HKEY key, DWORD index, const std::wstring& expected) {
+  wchar_t name[kNameUnits];
+  DWORD units = kNameUnits;
+  return RegEnumKeyExW(key, index, name, &units, nullptr, nullptr, nullptr, nullptr) ==
+             ERROR_SUCCESS &&
+         expected == std::wstring(name, units);
 }
 
 }  // namespace
@@ -28,9 +41,7 @@ void WalkRegistryKeys(RegistryKey parent, const mlUtf8String& parentPath,
     return;
   }
   wchar_t name[kNameUnits];
-  // The index moves on after a deleted key too, so the key that takes its place is not visited
-  // in this pass.
-  for (DWORD index = 0;; ++index) {
+  for (DWORD index = 0;;) {
     DWORD units = kNameUnits;
     if (RegEnumKeyExW(key, index, name, &units, nullptr, nullptr, nullptr, nullptr) !=
         ERROR_SUCCESS) {
@@ -42,6 +53,8 @@ void WalkRegistryKeys(RegistryKey parent, const mlUtf8String& parentPath,
     if (visitor(key, childPath, childName)) {
       WalkRegistryKeys(key, childPath, childName, visitor);
     }
+    // A key the visitor deleted hands its index to the next one, which is read there next.
+    if (SubkeyAt(key, index, childName)) ++index;
   }
   RegCloseKey(key);
 }
@@ -49,6 +62,8 @@ void WalkRegistryKeys(RegistryKey parent, const mlUtf8String& parentPath,
 void ResetPluginCache(ModuleHandle self) {
   mlUtf8String ownName = ModuleBaseName(self);
   ownName.ToLower();
+  // Without a name every key would look like ours.
+  if (ownName.Empty()) return;
   WalkRegistryKeys(HKEY_CURRENT_USER, mlUtf8String(), L"SOFTWARE\\Adobe",
                    PluginCacheVisitor(ownName));
 }

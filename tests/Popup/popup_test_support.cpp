@@ -62,8 +62,9 @@ std::uint32_t CompanionTest::SpawnCompanion(mlUtf8String& output, SpawnParams& p
   if (params.onStarted == nullptr) {
     params.onStarted = [](SpawnParams& p) { WriteToChild(p, "\n", 1); };
   }
-  return Spawn(mlUtf8String(Utf8(CompanionBeside()) + " -popup").ToWide(), SpawnEnvironment(),
-               output, params);
+  const mlUtf8String program(Utf8(CompanionBeside()));
+  return Spawn(program.ToWide(), (program + " -popup").ToWide(), SpawnEnvironment(), output,
+               params);
 }
 
 }  // namespace popup_test

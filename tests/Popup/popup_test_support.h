@@ -23,6 +23,8 @@ fs::path CompanionBeside();
 void PlaceCompanion();
 
 std::string ReadBytes(const fs::path& path);
+/// The path whose UTF-8 text is given.
+fs::path FromUtf8(const std::string& text);
 /// UTF-8 text of a path, as the plug-in's functions take it.
 std::string Utf8(const fs::path& path);
 

@@ -71,6 +71,22 @@ TEST(PopupAnswer, Failures) {
   }
 }
 
+TEST(PopupAnswer, DeepNestingParsesWithoutExhaustingTheStackAndHugeAnswersFail) {
+  constexpr std::size_t kDepth = 200000;
+  JsonDocument answer;
+  const OperationResult deep =
+      Parse("json:" + std::string(kDepth, '[') + std::string(kDepth, ']') + "\n", answer);
+  ASSERT_FALSE(deep.failed) << deep.Message().CStr();
+  ASSERT_TRUE(answer.Get().IsArray());
+  EXPECT_EQ(answer.Get().Size(), 1u);
+  EXPECT_EQ(Parse("json:" + std::string(kDepth, '{') + "\n", answer).Message(),
+            mlUtf8String("Json StdOut Impossible to Parse !"));
+
+  // A well-formed answer of several megabytes is refused unparsed.
+  const std::string huge = "json:[\"" + std::string(4 << 20, 'x') + "\"]\n";
+  EXPECT_EQ(Parse(huge, answer).Message(), mlUtf8String("Json StdOut Impossible to Parse !"));
+}
+
 TEST(PopupAnswer, DocumentIsReplacedByTheNextParse) {
   JsonDocument answer;
   ASSERT_TRUE(answer.Parse(mlUtf8String("{\"a\":1}")));

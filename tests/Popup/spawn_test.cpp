@@ -90,27 +90,54 @@ TEST_F(PopupRun, CompanionBesideTheModuleWinsOverTheDefaultPath) {
   EXPECT_EQ(LocateCompanion("NoSuchCompanion.exe", "elsewhere"), "elsewhere");
 }
 
-TEST_F(PopupRun, InstallPathWithSpacesIsPassedUnquoted) {
-  const fs::path folder = File("install dir with spaces");
-  fs::create_directories(folder);
-  fs::copy_file(CompanionBeside(), folder / "Orbisk.exe");
-  // Unquoted, the path's first word names a program of its own, and that one runs.
-  const fs::path decoy = File(std::string("install") + popup_test::kProgramSuffix);
-  fs::copy_file(CompanionBeside(), decoy);
-  const std::string exePath = Utf8(folder / "Orbisk.exe");
-  Plan({"record-program " + Utf8(File("program.txt")), "out json:{}\\n"});
-  SpawnParams params;
-  params.onStarted = [](SpawnParams& p) { WriteToChild(p, "{}\n", 3); };
-  mlUtf8String output;
-  const OperationResult result = RunCompanion(kCompanionCaption, exePath, "-popup", output, params);
-  EXPECT_FALSE(result.failed);
-  EXPECT_EQ(output, mlUtf8String("json:{}\n"));
-  EXPECT_EQ(fs::path(ReadBytes(File("program.txt"))), decoy);
+// The companion copied into a folder below this test's own; the plan records what ran and with
+// which command line.
+class InstallFolder : public CompanionTest {
+protected:
+  std::string Install(const fs::path& folder) {
+    fs::create_directories(folder);
+    fs::copy_file(CompanionBeside(), folder / "Orbisk.exe");
+    Plan({"record-program " + Utf8(File("program.txt")),
+          "record-command " + Utf8(File("command.txt")), "out json:{}\\n"});
+    return Utf8(folder / "Orbisk.exe");
+  }
+  OperationResult Run(const std::string& exePath, mlUtf8String& output) {
+    SpawnParams params;
+    params.onStarted = [](SpawnParams& p) { WriteToChild(p, "{}\n", 3); };
+    OperationResult result;
+    shown_ = popup_test::ErrorBoxDuring(
+        [&] { result = RunCompanion(kCompanionCaption, exePath, "-popup", output, params); });
+    return result;
+  }
+  fs::path Ran() const { return popup_test::FromUtf8(ReadBytes(File("program.txt"))); }
+  std::string shown_;
+};
 
-  // Without the decoy the companion itself runs.
-  fs::remove(decoy);
-  EXPECT_FALSE(RunCompanion(kCompanionCaption, exePath, "-popup", output, params).failed);
-  EXPECT_EQ(fs::path(ReadBytes(File("program.txt"))), folder / "Orbisk.exe");
+TEST_F(InstallFolder, DecoysAtThePrefixesOfAPathWithSpacesNeverRun) {
+  // Unquoted, every word boundary of the path could name a program; only the companion may run,
+  // and it still sees the unquoted command line.
+  const fs::path folder = File("install dir with spaces");
+  const std::string exePath = Install(folder);
+  for (const std::string prefix : {"install", "install dir", "install dir with"}) {
+    fs::copy_file(CompanionBeside(), File(prefix + popup_test::kProgramSuffix));
+  }
+  mlUtf8String output;
+  const OperationResult result = Run(exePath, output);
+  EXPECT_FALSE(result.failed) << result.Message().CStr();
+  EXPECT_EQ(output, mlUtf8String("json:{}\n"));
+  EXPECT_EQ(Ran(), folder / "Orbisk.exe");
+  EXPECT_EQ(ReadBytes(File("command.txt")), exePath + " -popup");
+}
+
+TEST_F(InstallFolder, FolderNamedInCyrillicAndCjkIsFound) {
+  const fs::path folder = folder_ / fs::path(u8"\u041F\u043B\u0430\u0433\u0438\u043D \u63D2\u4EF6");
+  const std::string exePath = Install(folder);
+  mlUtf8String output;
+  const OperationResult result = Run(exePath, output);
+  EXPECT_FALSE(result.failed) << result.Message().CStr();
+  EXPECT_EQ(shown_, "");
+  EXPECT_EQ(output, mlUtf8String("json:{}\n"));
+  EXPECT_EQ(Ran(), folder / "Orbisk.exe");
 }
 
 using Spawning = CompanionTest;
@@ -161,7 +188,8 @@ TEST_F(Spawning, ProgramThatCannotStartGivesTheSystemError) {
   params.onStarted = [](SpawnParams& p) { ++static_cast<Calls*>(p.errorUser)->started; };
   mlUtf8String output("stale");
   const std::string missing = Utf8(File("missing") / "NoSuchProgram.exe");
-  EXPECT_EQ(::Run(mlUtf8String(missing + " -popup"), SpawnEnvironment(), output, params),
+  EXPECT_EQ(::Run(mlUtf8String(), mlUtf8String(missing + " -popup"), SpawnEnvironment(), output,
+                  params),
             popup_test::kFileNotFound);
   EXPECT_EQ(output, mlUtf8String(""));
   EXPECT_EQ(calls.started, 0);

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "Popup/PopupClient.h"
 #include "Popup/window_handling.h"
@@ -65,6 +66,45 @@ void WakeUntilAttached(HWND window, std::atomic<bool>& stop) {
     PostMessageW(window, WM_NULL, 0, 0);
     return stop || GetPropW(window, L"@SpawnContext") != nullptr;
   });
+}
+
+OperationResult RunTestPopup(JsonDocument& answer) {
+  return RunPopup(kCompanionCaption, LocateCompanion(kCompanionFileName, kCompanionDefaultPath),
+                  BuildHostSettingsJson(0, 10, 3), answer);
+}
+
+// The companion's dialog once it shows, the host's thread woken meanwhile; none after 10 s.
+HWND WaitForDialog(HWND host) {
+  HWND dialog = nullptr;
+  WaitFor([&] {
+    PostMessageW(host, WM_NULL, 0, 0);
+    return (dialog = FindWindowW(L"#32770", kDialogCaption)) != nullptr;
+  });
+  return dialog;
+}
+
+// Seconds of processor time the thread has used.
+double ThreadSeconds(HANDLE thread) {
+  FILETIME created, exited, kernel, user;
+  if (!GetThreadTimes(thread, &created, &exited, &kernel, &user)) return 0;
+  const auto ticks = [](FILETIME t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+  return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
+}
+
+// Someone else's subclass that passes every message on down the chain.
+WNDPROC g_below = nullptr;
+LRESULT CALLBACK ChainingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return CallWindowProcW(g_below, window, message, wParam, lParam);
+}
+
+std::atomic<int> g_quitsTaken{0};
+LRESULT CALLBACK CountQuits(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && reinterpret_cast<const MSG*>(lParam)->message == WM_QUIT) ++g_quitsTaken;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+void CALLBACK QuitFromTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  PostQuitMessage(42);
 }
 
 using PopupWindows = CompanionTest;
@@ -157,9 +197,7 @@ TEST_F(PopupWindows, HostIsInertWhileTheDialogIsOpenAndRestoredAfter) {
   });
 
   JsonDocument answer;
-  const OperationResult result =
-      RunPopup(kCompanionCaption, LocateCompanion(kCompanionFileName, kCompanionDefaultPath),
-               BuildHostSettingsJson(0, 10, 3), answer);
+  const OperationResult result = RunTestPopup(answer);
   prober.join();
 
   ASSERT_TRUE(seen.attached);
@@ -214,9 +252,7 @@ TEST_F(PopupWindows, MinimisedHostWindowIsRestoredWhenThePopupCloses) {
   std::atomic<bool> stop{false};
   std::thread waker([&] { WakeUntilAttached(main.Main(), stop); });
   JsonDocument answer;
-  const OperationResult result =
-      RunPopup(kCompanionCaption, LocateCompanion(kCompanionFileName, kCompanionDefaultPath),
-               BuildHostSettingsJson(0, 10, 3), answer);
+  const OperationResult result = RunTestPopup(answer);
   stop = true;
   waker.join();
   EXPECT_FALSE(result.failed) << result.Message().CStr();
@@ -224,17 +260,122 @@ TEST_F(PopupWindows, MinimisedHostWindowIsRestoredWhenThePopupCloses) {
   EXPECT_EQ(Procedure(main.Main()), HostWindow::OwnProcedure(true));
 }
 
+TEST_F(PopupWindows, HostKeepsAnsweringWhileTheDialogIsLateOrNeverShown) {
+  HostWindow main(L"Tessgrain waiting host");
+  const HANDLE hostThread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, GetCurrentThreadId());
+  for (const bool shown : {true, false}) {
+    SCOPED_TRACE(shown ? "late dialog" : "no dialog");
+    std::vector<std::string> plan = {"sleep 3000"};
+    if (shown) plan.push_back("dialog 20000 Orbisk test dialog");
+    plan.push_back("out json:{}\\n");
+    Plan(plan);
+    // The pop-up looks for the companion's dialog whenever the host is in front.
+    SetForegroundWindow(main.Main());
+    double busyShare = 1;
+    int unanswered = -1;
+    std::thread prober([&] {
+      // No message arrives at first, so the pop-up has not attached and does not know the
+      // companion's process yet: the host's thread must sleep, not search without pause.
+      const double before = ThreadSeconds(hostThread);
+      Sleep(700);
+      busyShare = (ThreadSeconds(hostThread) - before) / 0.7;
+      // Then the host's window must keep answering, well before the search's 2 s could end.
+      unanswered = 0;
+      const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1200);
+      while (std::chrono::steady_clock::now() < end) {
+        DWORD_PTR ignored = 0;
+        if (!SendMessageTimeoutW(main.Main(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored)) {
+          ++unanswered;
+        }
+        Sleep(20);
+      }
+      if (!shown) return;
+      if (const HWND dialog = WaitForDialog(main.Main())) PostMessageW(dialog, WM_CLOSE, 0, 0);
+    });
+    JsonDocument answer;
+    const OperationResult result = RunTestPopup(answer);
+    prober.join();
+    EXPECT_FALSE(result.failed) << result.Message().CStr();
+    EXPECT_LT(busyShare, 0.1);
+    EXPECT_EQ(unanswered, 0);
+  }
+  CloseHandle(hostThread);
+}
+
+TEST_F(PopupWindows, WindowSubclassedOverOursWorksOnAfterThePopupCloses) {
+  HostWindow main(L"Tessgrain shared host");
+  Plan({"dialog 20000 Orbisk test dialog", "out json:{}\\n"});
+  std::thread prober([&] {
+    std::atomic<bool> stop{false};
+    WakeUntilAttached(main.Main(), stop);
+    g_below = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(main.Main(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChainingProc)));
+    if (const HWND dialog = WaitForDialog(main.Main())) PostMessageW(dialog, WM_CLOSE, 0, 0);
+  });
+  JsonDocument answer;
+  const OperationResult result = RunTestPopup(answer);
+  prober.join();
+  ASSERT_FALSE(result.failed) << result.Message().CStr();
+  ASSERT_EQ(Procedure(main.Main()), reinterpret_cast<LONG_PTR>(&ChainingProc));
+
+  // The pop-up's procedure is still below the other one, and its run is over: everything passes.
+  main.ResetCounts();
+  Send(main.Main(), WM_LBUTTONDOWN);
+  Send(main.Main(), WM_ACTIVATEAPP, TRUE);
+  EXPECT_EQ(main.Count(main.Main(), WM_LBUTTONDOWN), 1);
+  EXPECT_EQ(main.Count(main.Main(), WM_ACTIVATEAPP, TRUE), 1);
+
+  // Once the other party has left, the next message takes ours out as well.
+  SetWindowLongPtrW(main.Main(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_below));
+  Send(main.Main(), WM_NULL);
+  EXPECT_EQ(Procedure(main.Main()), HostWindow::OwnProcedure(true));
+  EXPECT_FALSE(CarriesAProperty(main.Main()));
+}
+
+TEST_F(PopupWindows, QuitPostedWhileThePopupIsOpenIsLeftForTheHost) {
+  HostWindow main(L"Tessgrain quitting host");
+  Plan({"dialog 20000 Orbisk test dialog", "out json:{}\\n"});
+  g_quitsTaken = 0;
+  const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &CountQuits, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  // The host's own code quits while the pop-up is open.
+  SetTimer(nullptr, 0, 200, &QuitFromTimer);
+  int takenWhileQuiet = -1;
+  std::thread prober([&] {
+    const HWND dialog = WaitForDialog(main.Main());
+    WaitFor([] { return g_quitsTaken > 0; });
+    // Nothing new arrives now: a quit message put back and taken again in a loop would show.
+    const int before = g_quitsTaken;
+    Sleep(500);
+    takenWhileQuiet = g_quitsTaken - before;
+    if (dialog) PostMessageW(dialog, WM_CLOSE, 0, 0);
+  });
+  JsonDocument answer;
+  const OperationResult result = RunTestPopup(answer);
+  prober.join();
+  UnhookWindowsHookEx(hook);
+  EXPECT_FALSE(result.failed) << result.Message().CStr();
+  EXPECT_GE(g_quitsTaken, 1);
+  EXPECT_LT(takenWhileQuiet, 5);
+
+  int exitCode = -1;
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      exitCode = static_cast<int>(message.wParam);
+      break;
+    }
+    DispatchMessageW(&message);
+  }
+  EXPECT_EQ(exitCode, 42);
+}
+
 TEST_F(PopupWindows, SettingsButtonRunsTheDialogWithTheHostWindowAsOwner) {
   HostWindow main(L"Tessgrain button host");
   devhost::Host host(Effect(), devhost::HostApp::AfterEffects);
   Plan({"record " + Utf8(File("request.txt")), "dialog 20000 Orbisk test dialog", "out json:{}\\n"});
   std::thread closer([&] {
-    HWND dialog = nullptr;
-    WaitFor([&] {
-      PostMessageW(main.Main(), WM_NULL, 0, 0);
-      return (dialog = FindWindowW(L"#32770", kDialogCaption)) != nullptr;
-    });
-    if (dialog) PostMessageW(dialog, WM_CLOSE, 0, 0);
+    if (const HWND dialog = WaitForDialog(main.Main())) PostMessageW(dialog, WM_CLOSE, 0, 0);
   });
   EXPECT_EQ(host.PressButton(PARAM_SETTINGS), PF_Err_NONE);
   closer.join();
@@ -289,7 +430,7 @@ TEST_F(ConsoleCodePage, RestoredWhenTheChildCannotStart) {
   params.errorUser = &g_pageWhileRunning;
   params.errorCallback = &RecordCodePage;
   mlUtf8String output;
-  EXPECT_EQ(Spawn(File("NoSuchCompanion.exe").wstring() + L" -popup", SpawnEnvironment(), output,
+  EXPECT_EQ(Spawn(L"", File("NoSuchCompanion.exe").wstring() + L" -popup", SpawnEnvironment(), output,
                   params),
             static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(g_pageWhileRunning, 437u);  // already back when the failure is reported

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/loader_lock.h"
+
 #include "utf8_printers.h"
 
 #include <string>
@@ -51,6 +53,29 @@ TEST(Utf8String, WalksStopAtNulAndAtNonLeadBytes) {
   // The byte count form of the constructor keeps bytes past a NUL.
   EXPECT_EQ(mlUtf8String("ab\0cd", 5).ByteSize(), 5u);
   EXPECT_EQ(mlUtf8String("ab\0cd").ByteSize(), 2u);
+}
+
+TEST(Utf8String, CutShortTailIsOneUnitWhereTheTextIsIndexed) {
+  // The decoder turns a last sequence cut short by the end of the bytes into one character; the
+  // indexing operations likewise take it as one unit up to the end (Length still counts 0).
+  for (const std::string tail : {"\xE2", "\xE2\x82", "\xF0\x9F\x98"}) {
+    SCOPED_TRACE(tail.size());
+    const mlUtf8String text = Bytes("ab" + tail);
+    EXPECT_EQ(text.ToWide(), (std::wstring{L'a', L'b', 0xFFFD}));
+    EXPECT_EQ(text.ByteOffset(2), 2u);
+    EXPECT_EQ(text.ByteOffset(3), 0u);
+    EXPECT_EQ(text.CharAt(2).Bytes(), tail);
+    EXPECT_EQ(text.Find(mlUtf8String(tail)), 2u);
+
+    mlUtf8String replaced = text;
+    replaced.ReplaceAll('a', 'x');
+    EXPECT_EQ(replaced.Bytes(), "xb" + tail);
+    replaced.ReplaceAll(mlUtf8Char(mlUtf8String(tail)), '!');
+    EXPECT_EQ(replaced, mlUtf8String("xb!"));
+    mlUtf8String removed = text;
+    removed.RemoveAll(mlUtf8Char(mlUtf8String(tail)));
+    EXPECT_EQ(removed, mlUtf8String("ab"));
+  }
 }
 
 TEST(Utf8String, SubstrCountsCodePoints) {
@@ -158,6 +183,35 @@ TEST(Utf8String, ToLowerMapsEachCodePoint) {
   mlUtf8String deseret("\xF0\x90\x90\x80");
   deseret.ToLower();
   EXPECT_EQ(deseret.Length(), 1u);
+}
+
+TEST(Utf8String, LowerCasingUnderTheLoaderLockAgreesOnTheNamesCompared) {
+  // The host executables' and plug-in caches' names that the attach notifications lower-case,
+  // and other scripts as folder and file names may hold. Outside the scope ICU lowers them where
+  // the system has it; inside, always the system's own mapping.
+  const std::pair<const char*, const char*> names[] = {
+      {"AfterFX (Beta).exe", "afterfx (beta).exe"},
+      {"Adobe Premiere Pro.exe", "adobe premiere pro.exe"},
+      {"Adobe Media Encoder (Beta).exe", "adobe media encoder (beta).exe"},
+      {"After Effects\\24.0\\PluginCache.AEGP\\en_US", "after effects\\24.0\\plugincache.aegp\\en_us"},
+      {"TESSGRAIN.AEX", "tessgrain.aex"},
+      {"\xC3\x89T\xC3\x89 \xC3\x96L \xC3\x85", "\xC3\xA9t\xC3\xA9 \xC3\xB6l \xC3\xA5"},
+      {"\xCE\xA3\xCE\xA9 \xD0\x9F\xD0\x9B\xD0\x90\xD0\x93\xD0\x98\xD0\x9D \xE6\x8F\x92\xE4\xBB\xB6",
+       "\xCF\x83\xCF\x89 \xD0\xBF\xD0\xBB\xD0\xB0\xD0\xB3\xD0\xB8\xD0\xBD \xE6\x8F\x92\xE4\xBB\xB6"},
+  };
+  for (const auto& [name, lower] : names) {
+    mlUtf8String outside(name);
+    outside.ToLower();
+    mlUtf8String inside(name);
+    {
+      const LoaderLockScope loaderLock;
+      EXPECT_TRUE(UnderLoaderLock());
+      inside.ToLower();
+    }
+    EXPECT_EQ(outside, mlUtf8String(lower)) << name;
+    EXPECT_EQ(inside, mlUtf8String(lower)) << name;
+  }
+  EXPECT_FALSE(UnderLoaderLock());
 }
 
 TEST(Utf8String, ConcatenatesEveryOperandKind) {

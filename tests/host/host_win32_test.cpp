@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -193,15 +194,24 @@ TEST_F(AdobeRegistry, WalkVisitsEveryKeyWithItsLowerCasePath) {
   EXPECT_EQ(names, (std::set<std::wstring>{L"Alpha", L"Beta", L"GAMMA", L"Delta"}));
 }
 
-TEST_F(AdobeRegistry, ResetDeletesOnlyThisLibrarysCacheEntries) {
-  const std::wstring cache = L"After Effects\\24.0\\PluginCache.AEGP\\en_US\\";
-  Create(cache + L"Tessgrain.aex\\Cached");
-  Create(cache + L"Other.aex\\Data");
-  Create(cache + L"Other.aex\\TESSGRAIN.AEX");
-  Create(L"Premiere Pro\\24.0\\PluginCache_Tessgrain.aex_old\\Sub");
-  Create(L"Premiere Pro\\24.0\\PluginCache.Win\\Kept.prm");
-  Create(L"Settings\\Tessgrain.aex\\Data");
-  Create(L"Tessgrain.aex\\PluginCache");
+TEST_F(AdobeRegistry, ResetDeletesOnlyKeysNamedExactlyAfterThisLibraryInsideCaches) {
+  const std::wstring ae = L"After Effects\\24.0\\PluginCache.AEGP\\en_US\\";
+  const std::wstring pr = L"Premiere Pro\\24.0\\PluginCache.Win\\";
+  // Names that hold ours as a suffix, a prefix or in the middle: beside our entry, where the one
+  // sorted right after ours holds a second entry of ours, and in a cache without ours.
+  const std::wstring kept[] = {
+      ae + L"MyTessgrain.aex\\Data",   ae + L"Tessgrain.aex.old",  ae + L"xTessgrain.aexx\\Data",
+      pr + L"MyTessgrain.aex",          pr + L"Tessgrain.aex2",     pr + L"Old_Tessgrain.aex_1",
+      pr + L"Other.prm",                L"Settings\\Tessgrain.aex\\Data",  // no cache above it
+      L"PluginCache_Tessgrain.aex_old\\Sub",                      L"Tessgrain.aex\\PluginCache",
+  };
+  const std::wstring deleted[] = {
+      ae + L"Tessgrain.aex",
+      ae + L"Tessgrain.aex.old\\TESSGRAIN.AEX",
+      pr + L"Other.prm\\tessgrain.AEX",
+  };
+  for (const std::wstring& key : kept) Create(key);
+  for (const std::wstring& key : deleted) Create(key + L"\\Cached");
 
   const std::wstring path = copies_.Copy(L"Tessgrain.aex");
   HMODULE module = LoadLibraryW(path.c_str());
@@ -209,14 +219,16 @@ TEST_F(AdobeRegistry, ResetDeletesOnlyThisLibrarysCacheEntries) {
   ResetPluginCache(module);
   FreeLibrary(module);
 
-  EXPECT_FALSE(Exists(cache + L"Tessgrain.aex"));
-  EXPECT_TRUE(Exists(cache + L"Other.aex\\Data"));
-  EXPECT_FALSE(Exists(cache + L"Other.aex\\TESSGRAIN.AEX"));  // searched below another plug-in
-  EXPECT_FALSE(Exists(L"Premiere Pro\\24.0\\PluginCache_Tessgrain.aex_old"));
-  EXPECT_TRUE(Exists(L"Premiere Pro\\24.0\\PluginCache.Win\\Kept.prm"));
-  EXPECT_TRUE(Exists(L"Settings\\Tessgrain.aex\\Data"));  // no plug-in cache on its path
-  EXPECT_TRUE(Exists(L"Tessgrain.aex"));
-  EXPECT_FALSE(Exists(L"Tessgrain.aex\\PluginCache"));
+  for (const std::wstring& key : kept) EXPECT_TRUE(Exists(key)) << WideToUtf8(key);
+  for (const std::wstring& key : deleted) EXPECT_FALSE(Exists(key)) << WideToUtf8(key);
+}
+
+TEST_F(AdobeRegistry, ResetWithoutOwnNameDeletesNothing) {
+  const std::wstring entry = L"After Effects\\24.0\\PluginCache.AEGP\\en_US\\Other.aex";
+  Create(entry);
+  // No module has this handle, so its file name cannot be read.
+  ResetPluginCache(reinterpret_cast<HMODULE>(std::uintptr_t{0x10}));
+  EXPECT_TRUE(Exists(entry));
 }
 
 TEST_F(AdobeRegistry, ResetWithoutAdobeKeyCreatesItEmpty) {
