@@ -1,6 +1,6 @@
 #include "params/ui_update.h"
 
-#include <optional>
+#include <memory>
 
 #include "diagnostics/debug_message.h"
 #include "frame/global_data.h"
@@ -107,18 +107,21 @@ class AnchorSuites {
 
  private:
   template <class Suite>
-  const Suite& Get(std::optional<SuiteScope<Suite>>& slot, const char* name, int32_t version) {
-    if (!slot) slot.emplace(in_data_, name, version, PF_Err{PF_Err_BAD_CALLBACK_PARAM});
+  const Suite& Get(std::unique_ptr<SuiteScope<Suite>>& slot, const char* name, int32_t version) {
+    if (!slot) {
+      slot = std::make_unique<SuiteScope<Suite>>(in_data_, name, version,
+                                                 PF_Err{PF_Err_BAD_CALLBACK_PARAM});
+    }
     return **slot;
   }
 
   const PF_InData* in_data_;
-  std::optional<SuiteScope<PF_HandleSuite1>> handles_;
-  std::optional<SuiteScope<AEGP_PFInterfaceSuite1>> pf_interface_;
-  std::optional<SuiteScope<AEGP_LayerSuite7>> layers_;
-  std::optional<SuiteScope<AEGP_StreamSuite3>> streams8_;
-  std::optional<SuiteScope<AEGP_StreamSuite5>> streams10_;
-  std::optional<SuiteScope<AEGP_EffectSuite1>> effects_;
+  std::unique_ptr<SuiteScope<PF_HandleSuite1>> handles_;
+  std::unique_ptr<SuiteScope<AEGP_PFInterfaceSuite1>> pf_interface_;
+  std::unique_ptr<SuiteScope<AEGP_LayerSuite7>> layers_;
+  std::unique_ptr<SuiteScope<AEGP_StreamSuite3>> streams8_;
+  std::unique_ptr<SuiteScope<AEGP_StreamSuite5>> streams10_;
+  std::unique_ptr<SuiteScope<AEGP_EffectSuite1>> effects_;
 };
 
 // Keeps the first error met: every reference is disposed whatever failed before.
