@@ -1,53 +1,40 @@
 #include "host/host_detection.h"
 
 #include <charconv>
-#include <regex>
 #include <string>
 
 #include "foundation/module_info.h"
 
 namespace {
 
-// Tried in this order; the first full match decides.
-struct NarrowPattern {
+// Each host's name at registration and its executable's name (both lower case), the second form
+// of each with " (beta)" after it; a name must match whole.
+struct KnownHost {
   HostApp host;
-  std::regex pattern;
+  const char* name;
+  const char* executable;
 };
-struct WidePattern {
-  HostApp host;
-  std::wregex pattern;
+constexpr KnownHost kKnownHosts[] = {
+    {HostApp::AfterEffects, "after effects", "afterfx"},
+    {HostApp::PremierePro, "premiere pro", "adobe premiere pro"},
+    {HostApp::MediaEncoder, "adobe media encoder", "adobe media encoder"},
 };
 
-constexpr auto kIgnoreCase = std::regex::ECMAScript | std::regex::icase;
-
-const NarrowPattern* NamePatterns() {
-  static const NarrowPattern patterns[] = {
-      {HostApp::AfterEffects, std::regex(R"(^After Effects( \(Beta\))?)", kIgnoreCase)},
-      {HostApp::PremierePro, std::regex(R"(^Premiere Pro( \(Beta\))?)", kIgnoreCase)},
-      {HostApp::MediaEncoder, std::regex(R"(^Adobe Media Encoder( \(Beta\))?)", kIgnoreCase)},
-  };
-  return patterns;
+bool Matches(const std::string& lower, const std::string& base, const char* suffix) {
+  return lower == base + suffix || lower == base + " (beta)" + suffix;
 }
-
-const WidePattern* ExecutablePatterns() {
-  static const WidePattern patterns[] = {
-      {HostApp::AfterEffects, std::wregex(LR"(^AfterFX( \(Beta\))?\.exe)", kIgnoreCase)},
-      {HostApp::PremierePro, std::wregex(LR"(^Adobe Premiere Pro( \(Beta\))?\.exe)", kIgnoreCase)},
-      {HostApp::MediaEncoder,
-       std::wregex(LR"(^Adobe Media Encoder( \(Beta\))?\.exe)", kIgnoreCase)},
-  };
-  return patterns;
-}
-
-constexpr int kPatternCount = 3;
 
 }  // namespace
 
 HostApp HostFromName(const char* name) {
   if (name == nullptr) return HostApp::OtherHost;
-  const NarrowPattern* patterns = NamePatterns();
-  for (int i = 0; i < kPatternCount; ++i) {
-    if (std::regex_match(name, patterns[i].pattern)) return patterns[i].host;
+  // Hosts name themselves in ASCII; other letters never match.
+  std::string lower = name;
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  for (const KnownHost& k : kKnownHosts) {
+    if (Matches(lower, k.name, "")) return k.host;
   }
   return HostApp::OtherHost;
 }
@@ -55,10 +42,8 @@ HostApp HostFromName(const char* name) {
 HostApp HostFromExecutableName(const mlUtf8String& fileName) {
   mlUtf8String lower = fileName;
   lower.ToLower();
-  const std::wstring wide = lower.ToWide();
-  const WidePattern* patterns = ExecutablePatterns();
-  for (int i = 0; i < kPatternCount; ++i) {
-    if (std::regex_match(wide, patterns[i].pattern)) return patterns[i].host;
+  for (const KnownHost& k : kKnownHosts) {
+    if (Matches(lower.Bytes(), k.executable, ".exe")) return k.host;
   }
   return HostApp::OtherHost;
 }
