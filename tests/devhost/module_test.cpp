@@ -52,6 +52,52 @@ TEST(Registration, TooOldHostsAreRefusedWithoutCallingBack) {
   EXPECT_TRUE(devhost::Register(LoadedModule().PluginDataEntry(), "After Effects", "beta").called);
 }
 
+// What hosts keep of a declared parameter in their projects, and its start in the UI.
+struct Stored {
+  A_long id;
+  PF_ParamType type;
+  double min, max, dephault;
+  PF_ParamFlags flags;
+  PF_ParamUIFlags ui;
+};
+
+void ExpectStored(const std::vector<PF_ParamDef>& declared, const std::vector<Stored>& expected) {
+  ASSERT_EQ(declared.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const PF_ParamDef& d = declared[i];
+    const Stored& e = expected[i];
+    SCOPED_TRACE("parameter with id " + std::to_string(e.id));
+    EXPECT_EQ(d.uu.id, e.id);
+    EXPECT_EQ(d.param_type, e.type);
+    EXPECT_EQ(d.flags, e.flags);
+    EXPECT_EQ(d.ui_flags, e.ui);
+    switch (e.type) {
+      case PF_Param_FLOAT_SLIDER:
+        EXPECT_EQ(d.u.fs_d.valid_min, e.min);
+        EXPECT_EQ(d.u.fs_d.slider_max, e.max);
+        EXPECT_EQ(d.u.fs_d.dephault, e.dephault);
+        EXPECT_EQ(d.u.fs_d.value, e.dephault);
+        EXPECT_EQ(d.u.fs_d.precision, 2);
+        break;
+      case PF_Param_POPUP:
+        EXPECT_EQ(d.u.pd.num_choices, 3);
+        EXPECT_EQ(d.u.pd.dephault, e.dephault);
+        EXPECT_EQ(d.u.pd.value, e.dephault);
+        break;
+      case PF_Param_CHECKBOX:
+        EXPECT_EQ(d.u.bd.dephault, e.dephault);
+        EXPECT_EQ(d.u.bd.value, e.dephault);
+        break;
+      case PF_Param_FIX_SLIDER:  // 16.16 fixed point
+        EXPECT_EQ(d.u.fd.valid_max, static_cast<A_long>(e.max) << 16);
+        EXPECT_EQ(d.u.fd.dephault, static_cast<A_long>(e.dephault) << 16);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
 TEST(AfterEffectsSession, SetUpUpdateAndRender) {
   Host host(Effect(), HostApp::AfterEffects);
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
@@ -68,23 +114,18 @@ TEST(AfterEffectsSession, SetUpUpdateAndRender) {
   EXPECT_EQ(host.out_data.num_params, 9);
   const auto& p = host.declared_params;
   EXPECT_STREQ(p[0].name, "v1.1.0");
-  EXPECT_EQ(p[0].param_type, PF_Param_BUTTON);
   EXPECT_STREQ(p[0].u.button_d.u.namesptr, "Settings");
-  EXPECT_EQ(p[0].flags, PF_ParamFlag_SUPERVISE);
-  EXPECT_EQ(p[1].uu.id, 1);
-  EXPECT_EQ(p[1].u.fs_d.valid_max, 64.0f);
-  EXPECT_EQ(p[1].u.fs_d.precision, 2);
-  EXPECT_EQ(p[1].ui_flags, 0);  // a supported host: enabled and visible
   EXPECT_STREQ(p[2].u.pd.u.namesptr, "Nearest|Linear|Nearest AA");
-  EXPECT_EQ(p[2].flags, PF_ParamFlag_CANNOT_TIME_VARY);
-  EXPECT_EQ(p[3].ui_flags, PF_PUI_INVISIBLE);
-  EXPECT_EQ(p[4].u.bd.value, 1);  // GPU on
-  EXPECT_EQ(p[4].ui_flags, 0);
-  EXPECT_EQ(p[5].param_type, PF_Param_FIX_SLIDER);
-  EXPECT_EQ(p[5].u.fd.valid_max, 0x7FFF0000);
-  EXPECT_EQ(p[6].param_type, PF_Param_POINT);
-  EXPECT_EQ(p[7].u.pd.value, 1);  // Point
-  EXPECT_EQ(p[7].ui_flags, PF_PUI_INVISIBLE);
+  EXPECT_STREQ(p[7].u.pd.u.namesptr, "Point (AEfx)|Square (PrPro)|Circle");
+  ExpectStored(p, {{9, PF_Param_BUTTON, 0, 0, 0, PF_ParamFlag_SUPERVISE, 0},
+                   {1, PF_Param_FLOAT_SLIDER, 1, 64, 1, 0, 0},
+                   {3, PF_Param_POPUP, 0, 0, 1, PF_ParamFlag_CANNOT_TIME_VARY, 0},
+                   {4, PF_Param_FLOAT_SLIDER, 0, 64, 1, 0, PF_PUI_INVISIBLE},
+                   {2, PF_Param_CHECKBOX, 0, 0, 1, PF_ParamFlag_CANNOT_TIME_VARY, 0},
+                   {5, PF_Param_FIX_SLIDER, 0, 32767, 0, PF_ParamFlag_CANNOT_TIME_VARY,
+                    PF_PUI_INVISIBLE},
+                   {6, PF_Param_POINT, 0, 0, 0, 0, PF_PUI_INVISIBLE},
+                   {7, PF_Param_POPUP, 0, 0, 1, 0, PF_PUI_INVISIBLE}});
 
   // Edge Blur follows the interpolation through the stream's HIDDEN flag; the anchor point
   // lands in the hidden point parameter.
@@ -124,9 +165,10 @@ TEST(PremiereSession, FormatsParametersUpdatesAndRender) {
 
   ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
   ASSERT_EQ(host.declared_params.size(), 8u);
-  EXPECT_EQ(host.declared_params[4].u.bd.value, 0);  // GPU off and hidden
-  EXPECT_EQ(host.declared_params[4].ui_flags, PF_PUI_INVISIBLE);
-  EXPECT_EQ(host.declared_params[7].u.pd.value, 2);  // Square
+  // GPU off and hidden, Square pixels.
+  ExpectStored({host.declared_params[4], host.declared_params[7]},
+               {{2, PF_Param_CHECKBOX, 0, 0, 0, PF_ParamFlag_CANNOT_TIME_VARY, PF_PUI_INVISIBLE},
+                {7, PF_Param_POPUP, 0, 0, 2, 0, PF_PUI_INVISIBLE}});
 
   host.params.interpolation = INTERPOLATION_NEAREST_AA;
   ASSERT_EQ(host.UpdateParamsUI(), PF_Err_NONE);
