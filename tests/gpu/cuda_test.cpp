@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cuda_device.h"
-#include "cuda_standin.h"
+#include "devhost/cuda_standin.h"
 #include "devhost/host.h"
 #include "gpu/gpu_render.h"
 #include "tests/support/loaded_module.h"

@@ -5,7 +5,7 @@
 // the kernel source compiled as C++, block by block and thread by thread. As on a device, a
 // stream's launches run when the stream is waited for or memory is copied, so a render that does
 // not wait for its own launch leaves it pending.
-#include "cuda_standin.h"
+#include "devhost/cuda_standin.h"
 
 #include <cctype>
 #include <cstdlib>
