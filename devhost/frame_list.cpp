@@ -190,7 +190,9 @@ bool ListFrames(const std::vector<std::string>& inputs, const std::optional<Fram
 
 std::string PartialName(const std::string& final_path) {
   const fs::path p(final_path);
-  return (p.parent_path() / ("." + p.stem().string() + ".partial" + p.extension().string())).string();
+  std::string name = ".";
+  name.append(p.stem().string()).append(".partial").append(p.extension().string());
+  return (p.parent_path() / name).string();
 }
 
 }  // namespace devhost

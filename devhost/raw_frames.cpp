@@ -1,5 +1,6 @@
 #include "devhost/raw_frames.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -58,17 +59,19 @@ Image FromRaw(const RawLayout& layout, const uint8_t* bytes) {
   return image;
 }
 
-std::vector<uint8_t> ToRaw(const Image& image) {
-  std::vector<uint8_t> bytes = image.bytes;
-  if (image.depth == Depth::U16) {
-    for (size_t i = 0; i < bytes.size(); i += 2) {
-      uint16_t v;
-      std::memcpy(&v, &bytes[i], 2);
-      v = HostToFile16(v);
-      std::memcpy(&bytes[i], &v, 2);
-    }
+bool WriteRaw(std::FILE* to, const Image& image) {
+  if (image.depth != Depth::U16) {
+    return std::fwrite(image.bytes.data(), 1, image.bytes.size(), to) == image.bytes.size();
   }
-  return bytes;
+  std::vector<uint16_t> band(64 * 1024);
+  const size_t samples = image.bytes.size() / 2;
+  for (size_t at = 0; at < samples; at += band.size()) {
+    const size_t n = std::min(band.size(), samples - at);
+    std::memcpy(band.data(), image.bytes.data() + at * 2, n * 2);
+    for (size_t i = 0; i < n; ++i) band[i] = HostToFile16(band[i]);
+    if (std::fwrite(band.data(), 2, n, to) != n) return false;
+  }
+  return true;
 }
 
 size_t ReadFrameBytes(std::FILE* from, std::vector<uint8_t>* bytes, size_t frame_bytes) {

@@ -32,8 +32,9 @@ struct RawLayout {
 
 // One frame from its bytes (exactly layout.FrameBytes()).
 Image FromRaw(const RawLayout& layout, const uint8_t* bytes);
-// The bytes of an image in the pixel format of its depth.
-std::vector<uint8_t> ToRaw(const Image& image);
+// Writes an image in the pixel format of its depth, a band of rows at a time; false when the
+// stream takes fewer bytes.
+bool WriteRaw(std::FILE* to, const Image& image);
 
 // Reads up to one frame's bytes; returns how many came (fewer only at the end of the stream or
 // on an error).

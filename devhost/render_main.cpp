@@ -206,7 +206,8 @@ std::string GeometryText(const RunStats& s, const EffectParams& p) {
                      FormatNumber(p.scale) + ", " + SettingsText(p);
   if (p.pixel_shape == 1) {
     text += ": a transparent border of half a source pixel (" + FormatNumber(p.scale / 2) +
-            " output pixels) on each side; --shape square gives x" + FormatNumber(p.scale) + " exactly";
+            (p.scale == 2 ? " output pixel" : " output pixels") + ") on each side; --shape square gives x" +
+            FormatNumber(p.scale) + " exactly";
   }
   return text;
 }
@@ -322,6 +323,8 @@ int RunOne(const Options& o, Session& s, const std::string& input, Image layer) 
           ? place.file
           : Join(place.folder, DefaultName(input, "_x" + FormatNumber(s.host->params.scale), layer.depth == Depth::F32));
   CheckFloatOutput(layer, output);
+  std::error_code ec;
+  if (fs::equivalent(input, output, ec)) Fail(output + " would overwrite its own input");
   WarnAboutAlpha(o, output);
   if (place.make_folder) fs::create_directories(place.folder);
   RunSettings settings = BaseSettings(o);
@@ -468,8 +471,7 @@ int RunRawStream(const Options& o, Session& s) {
   bool write_failed = false;
   const RunStats stats = RenderFrames(*s.host, feed, BaseSettings(o), [&](const Frame& frame, const Image& image) {
     if (write_failed) return;
-    const std::vector<uint8_t> bytes = ToRaw(image);
-    if (std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) {
+    if (!WriteRaw(out, image)) {
       write_failed = true;
       Console::Get().Message("cannot write " + frame.name + " to " + target);
     }

@@ -69,9 +69,8 @@ bool ReadRawFile(const std::string& path, const RawLayout& layout, Image* image,
 }
 
 bool WriteRawFile(const std::string& path, const Image& image, std::string* error) {
-  const std::vector<uint8_t> bytes = ToRaw(image);
   std::FILE* file = std::fopen(path.c_str(), "wb");
-  bool ok = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  bool ok = file != nullptr && WriteRaw(file, image);
   if (file != nullptr) ok = std::fclose(file) == 0 && ok;
   if (!ok) *error = "cannot write " + path;
   return ok;
@@ -189,7 +188,6 @@ class Run {
       } else {
         Leave();
       }
-      tick_cv_.notify_all();
     }
   }
 
@@ -264,9 +262,8 @@ class Run {
   void Tick() {
     std::unique_lock<std::mutex> lock(tick_mutex_);
     while (!stopping_) {
-      tick_cv_.wait_for(lock, std::chrono::milliseconds(250));
-      if (stopping_) break;
       Console::Get().Progress(ProgressText());
+      tick_cv_.wait_for(lock, std::chrono::milliseconds(250));
     }
   }
 
