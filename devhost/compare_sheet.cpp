@@ -142,7 +142,7 @@ Image ComposeSheet(const std::vector<std::string>& column_labels,
       const int x = margin + c * (cell_w + gap);
       // The cell is clear around its render, like the render's own border.
       canvas.Fill(x, top + band, cell_w, cell_h, PixelOf(depth, {0, 0, 0, 0}));
-      canvas.Paste(x + (cell_w - cells[i].width) / 2, top + band + (cell_h - cells[i].height) / 2, cells[i]);
+      canvas.Paste(x, top + band, cells[i]);
     }
   }
   return std::move(canvas.image());

@@ -10,7 +10,8 @@ namespace devhost {
 
 // A grid of cells.size() / column_labels.size() rows: a band with the column labels on top, and
 // a band with its label above each row. Each cell holds its render's pixels exactly as rendered
-// (transparency included), centred; bands and gaps are opaque. All cells share one depth.
+// (transparency included) from its top left corner; bands and gaps are opaque. All cells share
+// one depth.
 Image ComposeSheet(const std::vector<std::string>& column_labels,
                    const std::vector<std::string>& row_labels, const std::vector<Image>& cells);
 

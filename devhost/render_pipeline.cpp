@@ -271,27 +271,30 @@ class Run {
     const double now = Since(start_);
     const size_t total = feed_.Total();
     const size_t done = written_ + failed_ + skipped_;
-    std::string text = "tessgrain-render: " + std::to_string(done);
-    if (total > 0) text.append("/").append(std::to_string(total));
-    text += " frames";
-    const size_t rendered = written_;
-    if (rendered > 0 && now > 0) {
-      const double fps = (written_ + failed_) / now;
-      char rate[32];
-      std::snprintf(rate, sizeof(rate), ", %.1f frames/s", fps);
-      text += rate;
-      if (total > done && fps > 0) text += ", " + Duration((total - done) / fps) + " left";
+    std::string text = "tessgrain-render: ";
+    if (total != 1) {
+      text += std::to_string(done);
+      if (total > 0) text.append("/").append(std::to_string(total));
+      text += " frames";
+      if (written_ > 0 && now > 0) {
+        const double fps = (written_ + failed_) / now;
+        char rate[32];
+        std::snprintf(rate, sizeof(rate), ", %.1f frames/s", fps);
+        text += rate;
+        if (total > done && fps > 0) text += ", " + Duration((total - done) / fps) + " left";
+      }
     }
-    // A frame that takes long says what it is doing.
+    // A frame that takes long (or the only one) says what it is doing.
     for (WorkerState& s : states_) {
       const int stage = s.stage;
-      if (stage == WorkerState::kIdle || now - s.since < 1.0) continue;
+      if (stage == WorkerState::kIdle || (total != 1 && now - s.since < 1.0)) continue;
       std::string name;
       {
         std::lock_guard<std::mutex> lock(s.name_mutex);
         name = s.name;
       }
-      text.append("; ").append(name).append(": ");
+      if (total != 1) text += "; ";
+      text.append(name).append(": ");
       if (stage == WorkerState::kReading) {
         text += "reading";
       } else if (stage == WorkerState::kRendering) {

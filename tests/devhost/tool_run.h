@@ -58,8 +58,11 @@ class ToolTest : public ::testing::Test {
   }
 
   // Runs the tool in the scratch folder; redirections (< file) may follow the arguments.
-  ToolRun Run(const std::string& args) {
-    std::string cmd = std::string("\"") + TG_RENDER_TOOL + "\" " + args + " >stdout.txt 2>stderr.txt";
+  ToolRun Run(const std::string& args) { return Shell(std::string("\"") + TG_RENDER_TOOL + "\" " + args); }
+
+  // Runs a command line in the scratch folder.
+  ToolRun Shell(const std::string& command) {
+    std::string cmd = command + " >stdout.txt 2>stderr.txt";
 #ifdef _WIN32
     // cmd.exe takes off one pair of quotes around the whole line.
     cmd = "\"" + cmd + "\"";
