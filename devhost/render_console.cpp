@@ -31,7 +31,10 @@ void Console::Message(const std::string& text) {
 void Console::Progress(const std::string& text) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!progress_on_) return;
-  std::fprintf(stderr, "\r\x1b[K%s", text.c_str());
+  // A line that wrapped could not be rewritten in place.
+  std::string line = text;
+  if (line.size() > 79) line = line.substr(0, 76) + "...";
+  std::fprintf(stderr, "\r\x1b[K%s", line.c_str());
   std::fflush(stderr);
   progress_shown_ = true;
 }

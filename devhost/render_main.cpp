@@ -450,6 +450,9 @@ int RunRawStream(const Options& o, Session& s) {
   const RawLayout layout{o.raw->first, o.raw->second, o.pix_fmt.value_or(PixFmt::Rgba)};
   const bool from_stdin = o.inputs.empty() || o.inputs[0] == "-";
   const bool to_stdout = o.output.empty() || o.output == "-";
+  // Frames typed at or printed to a terminal are never what was meant.
+  if (from_stdin && IsTerminal(stdin)) Fail("--raw reads frames from standard input: pipe them in, or name a file");
+  if (to_stdout && IsTerminal(stdout)) Fail("--raw writes frames to standard output: pipe them on, or use -o FILE");
   std::FILE* in = stdin;
   if (from_stdin) {
     UseBinaryMode(stdin);
