@@ -55,6 +55,9 @@ class World {
   // Copies to and from RGBA images of the matching depth, reordering channels.
   void FromImage(const Image& image);
   Image ToImage() const;
+  // The same image without a copy: the pixels are reordered in place and moved out, leaving the
+  // world empty (for outputs as large as the host allows).
+  Image TakeImage();
   // Fills a rectangle with an 8-bit colour converted to the world's format (null: all zero).
   void Fill(const PF_Pixel* color, const PF_Rect& rect);
   // Whether the padding bytes at the end of each row still hold what the host put there.

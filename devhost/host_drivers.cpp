@@ -177,10 +177,10 @@ void Host::RenderPrepared(const Image& layer, bool with_pre_render_data, RenderR
   } else {
     result.err = Send(PF_Cmd_SMART_RENDER, nullptr, nullptr, &extra);
   }
-  result.image = result.on_gpu && output.Format() == PF_PixelFormat_GPU_BGRA128
-                     ? FromFloat(output.ToImage(), layer.depth)
-                     : output.ToImage();
   result.padding_intact = input.PaddingIntact() && output.PaddingIntact();
+  result.image = result.on_gpu && output.Format() == PF_PixelFormat_GPU_BGRA128
+                     ? FromFloat(output.TakeImage(), layer.depth)
+                     : output.TakeImage();
   m.input = m.output = nullptr;
   m.worlds.clear();
 }
@@ -229,8 +229,8 @@ RenderResult Host::RenderLegacy(const Image& layer_full) {
   if (output_prefill) output.Fill(&*output_prefill, output.Get()->extent_hint);
   m.worlds = {&input, &output};
   result.err = Send(PF_Cmd_RENDER, params, output.Get(), nullptr);
-  result.image = output.ToImage();
   result.padding_intact = input.PaddingIntact() && output.PaddingIntact();
+  result.image = output.TakeImage();
   m.worlds.clear();
   return result;
 }

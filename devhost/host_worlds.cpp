@@ -102,6 +102,35 @@ Image World::ToImage() const {
   return image;
 }
 
+Image World::TakeImage() {
+  Depth depth;
+  bool alpha_first;
+  Describe(format_, &depth, &alpha_first);
+  const int cs = ChannelSize(depth);
+  // Each pixel moves to an offset no later than its own, so a forward pass never overwrites a
+  // pixel it has yet to read.
+  uint8_t pixel[16];
+  size_t to = 0;
+  for (int y = 0; y < world_.height; ++y) {
+    const size_t row = static_cast<size_t>(y) * world_.rowbytes;
+    for (int x = 0; x < world_.width; ++x, to += pixel_size_) {
+      std::memcpy(pixel, storage_.data() + row + x * pixel_size_, pixel_size_);
+      for (int c = 0; c < 4; ++c) {
+        std::memcpy(storage_.data() + to + c * cs, pixel + WorldChannel(alpha_first, c) * cs, cs);
+      }
+    }
+  }
+  Image image;
+  image.width = world_.width;
+  image.height = world_.height;
+  image.depth = depth;
+  storage_.resize(to);
+  image.bytes = std::move(storage_);
+  storage_.clear();
+  world_ = PF_EffectWorld{};
+  return image;
+}
+
 void World::Fill(const PF_Pixel* color, const PF_Rect& rect) {
   Depth depth;
   bool alpha_first;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -63,16 +64,7 @@ void Expand(const std::vector<T>& from, int channels, int alpha, Image* image) {
 
 }  // namespace
 
-uint16_t FileToHost16(uint16_t v) {
-  // round(v * 32768 / 65535); the quotient is never exactly halfway, as 65535 is odd.
-  return static_cast<uint16_t>((uint32_t{v} * 32768u + 32767u) / 65535u);
-}
-
-uint16_t HostToFile16(uint16_t v) {
-  if (v >= 32768) return 65535;
-  // round(v * 65535 / 32768), halves rounded up.
-  return static_cast<uint16_t>((uint32_t{v} * 65535u + 16384u) / 32768u);
-}
+bool HasImageFiles() { return true; }
 
 bool ReadImageFile(const std::string& path, std::optional<Depth> depth, Image* image,
                    std::string* error) {
@@ -138,14 +130,86 @@ bool ReadImageFile(const std::string& path, std::optional<Depth> depth, Image* i
   return true;
 }
 
-bool HoldsFloat(const std::string& path) {
+
+
+namespace {
+
+std::string LowerExtension(const std::string& path) {
   std::string ext = std::filesystem::path(path).extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext;
+}
+
+// Host samples of one band of rows as the file takes them: 16-bit widened to the file's range,
+// and composited over the background when there is one.
+template <class T>
+void FileRows(const Image& image, int y0, int rows, const WriteSettings& settings, T* to) {
+  const T* from = reinterpret_cast<const T*>(image.Pixel(0, y0));
+  const size_t pixels = static_cast<size_t>(image.width) * rows;
+  if (!settings.background) {
+    for (size_t i = 0; i < pixels * 4; ++i) {
+      if constexpr (std::is_same_v<T, uint16_t>) {
+        to[i] = HostToFile16(from[i]);
+      } else {
+        to[i] = from[i];
+      }
+    }
+    return;
+  }
+  // Unassociated colour over an opaque background: c * a + b * (1 - a), in the host's range.
+  const double one = std::is_same_v<T, float> ? 1.0 : std::is_same_v<T, uint16_t> ? 32768.0 : 255.0;
+  const std::array<double, 3>& b = *settings.background;
+  for (size_t i = 0; i < pixels; ++i) {
+    const T* s = from + i * 4;
+    const double a = std::clamp(static_cast<double>(s[3]) / one, 0.0, 1.0);
+    for (int c = 0; c < 3; ++c) {
+      const double v = static_cast<double>(s[c]) * a + b[c] * one * (1.0 - a);
+      if constexpr (std::is_same_v<T, float>) {
+        to[i * 3 + c] = static_cast<float>(v);
+      } else if constexpr (std::is_same_v<T, uint16_t>) {
+        to[i * 3 + c] = HostToFile16(static_cast<uint16_t>(std::lround(std::clamp(v, 0.0, one))));
+      } else {
+        to[i * 3 + c] = static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, one)));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+bool HoldsFloat(const std::string& path) {
+  const std::string ext = LowerExtension(path);
   return ext == ".exr" || ext == ".tif" || ext == ".tiff";
 }
 
-bool WriteImageFile(const std::string& path, const Image& image, std::string* error) {
+bool HoldsAlpha(const std::string& path) {
+  auto out = OIIO::ImageOutput::create(path);
+  return !out || out->supports("alpha");
+}
+
+bool IsImageFileName(const std::string& path) {
+  // "format:ext,ext;format:ext..." for every format OpenImageIO reads.
+  static const std::vector<std::string> known = [] {
+    std::vector<std::string> exts;
+    const std::string list = OIIO::get_string_attribute("extension_list");
+    size_t at = 0;
+    while (at < list.size()) {
+      size_t end = list.find_first_of(",;", at);
+      if (end == std::string::npos) end = list.size();
+      std::string ext = list.substr(at, end - at);
+      if (const size_t colon = ext.find(':'); colon != std::string::npos) ext = ext.substr(colon + 1);
+      if (!ext.empty()) exts.push_back("." + ext);
+      at = end + 1;
+    }
+    return exts;
+  }();
+  const std::string ext = LowerExtension(path);
+  return !ext.empty() && std::find(known.begin(), known.end(), ext) != known.end();
+}
+
+bool WriteImageFile(const std::string& path, const Image& image, const WriteSettings& settings,
+                    std::string* error) {
   if (image.depth == Depth::F32 && !HoldsFloat(path)) {
     *error = "cannot write float samples to " + path + ": use an .exr, .tif or .tiff file";
     return false;
@@ -156,20 +220,38 @@ bool WriteImageFile(const std::string& path, const Image& image, std::string* er
     return false;
   }
   const OIIO::TypeDesc type = TypeOf(image.depth);
-  OIIO::ImageSpec spec(image.width, image.height, 4, type);
-  spec.alpha_channel = 3;
-  // The samples are written as they are, not divided by alpha.
-  spec.attribute("oiio:UnassociatedAlpha", 1);
-
-  const void* data = image.bytes.data();
-  std::vector<uint16_t> file16;
-  if (image.depth == Depth::U16) {
-    file16.resize(image.bytes.size() / 2);
-    std::memcpy(file16.data(), image.bytes.data(), image.bytes.size());
-    for (uint16_t& v : file16) v = HostToFile16(v);
-    data = file16.data();
+  const int channels = settings.background ? 3 : 4;
+  OIIO::ImageSpec spec(image.width, image.height, channels, type);
+  if (channels == 4) {
+    spec.alpha_channel = 3;
+    // The samples are written as they are, not divided by alpha.
+    spec.attribute("oiio:UnassociatedAlpha", 1);
   }
-  if (!out->open(path, spec) || !out->write_image(type, data) || !out->close()) {
+  if (!out->open(path, spec)) {
+    *error = "cannot write " + path + ": " + OneLine(out->geterror());
+    return false;
+  }
+  // Bands of about a megabyte: the image is never copied whole.
+  const size_t row_bytes = static_cast<size_t>(image.width) * channels * ChannelSize(image.depth);
+  const int band = static_cast<int>(std::clamp<size_t>((1u << 20) / std::max<size_t>(row_bytes, 1), 1, 256));
+  std::vector<uint8_t> rows(row_bytes * band);
+  const bool as_is = image.depth != Depth::U16 && !settings.background;
+  bool ok = true;
+  for (int y = 0; ok && y < image.height; y += band) {
+    const int n = std::min(band, image.height - y);
+    const void* data = image.Pixel(0, y);
+    if (!as_is) {
+      switch (image.depth) {
+        case Depth::U8: FileRows(image, y, n, settings, rows.data()); break;
+        case Depth::U16: FileRows(image, y, n, settings, reinterpret_cast<uint16_t*>(rows.data())); break;
+        case Depth::F32: FileRows(image, y, n, settings, reinterpret_cast<float*>(rows.data())); break;
+      }
+      data = rows.data();
+    }
+    ok = out->write_scanlines(y, y + n, 0, type, data);
+    if (ok && settings.rows_written) settings.rows_written(y + n);
+  }
+  if (!ok || !out->close()) {
     *error = "cannot write " + path + ": " + OneLine(out->geterror());
     return false;
   }

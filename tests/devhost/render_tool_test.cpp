@@ -1,59 +1,28 @@
-// tessgrain-render end to end: the binary is run in a scratch folder and its files are read back
-// with OpenImageIO, independently of the tool's own file code.
+// tessgrain-render end to end with image files: the binary is run in a scratch folder and its
+// files are read back with OpenImageIO, independently of the tool's own file code.
 #include <OpenImageIO/imageio.h>
-#include <gtest/gtest.h>
+#include <signal.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <cstring>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
-namespace fs = std::filesystem;
+#include "tool_run.h"
+
+extern char** environ;
 
 namespace {
 
-struct ToolRun {
-  int exit_code = -1;
-  std::string out, err;
-};
-
-class RenderTool : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "tg-render-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  // Runs the tool with its working directory in the scratch folder.
-  ToolRun Run(const std::string& args) {
-    const std::string cmd = "cd '" + dir_.string() + "' && '" TG_RENDER_TOOL "' " + args +
-                            " >stdout.txt 2>stderr.txt";
-    const int status = std::system(cmd.c_str());
-    ToolRun r;
-    r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Slurp(dir_ / "stdout.txt");
-    r.err = Slurp(dir_ / "stderr.txt");
-    fs::remove(dir_ / "stdout.txt");
-    fs::remove(dir_ / "stderr.txt");
-    return r;
-  }
-
-  static std::string Slurp(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-  fs::path dir_;
-};
+using namespace tool_run;
+using RenderTool = ToolTest;
 
 // Writes interleaved samples of the given type; alpha, when present, as stored (unassociated).
 template <class T>
@@ -87,12 +56,6 @@ FileImage<T> ReadFile(const std::string& path, OIIO::TypeDesc type) {
   img.data.resize(size_t(img.spec.width) * img.spec.height * img.spec.nchannels);
   EXPECT_TRUE(in->read_image(0, 0, 0, img.spec.nchannels, type, img.data.data())) << in->geterror();
   return img;
-}
-
-size_t Lines(const std::string& text) {
-  size_t n = 0;
-  for (char c : text) n += c == '\n';
-  return n;
 }
 
 TEST_F(RenderTool, RefusesBadRequestsWithOneLineAndNoOutput) {
@@ -160,6 +123,19 @@ TEST_F(RenderTool, DefaultRunRendersTheSampleIntoOut) {
   }
   EXPECT_GT(opaque, 100);  // the sample is not blank
   EXPECT_EQ(dst.At(0, 0)[3], 0);
+
+  // Nearest AA shows: edges between source pixels hold colours that no source pixel has (at a
+  // whole scale with an edge blur of 1 there would be none), and the line says what was rendered.
+  std::set<uint32_t> colours;
+  for (size_t i = 0; i < src.data.size(); i += 4) colours.insert(uint32_t(src.data[i]) << 16 | src.data[i + 1] << 8 | src.data[i + 2]);
+  int blended = 0;
+  for (size_t i = 0; i < dst.data.size(); i += 4) {
+    blended += dst.data[i + 3] == 255 && !colours.count(uint32_t(dst.data[i]) << 16 | dst.data[i + 1] << 8 | dst.data[i + 2]);
+  }
+  EXPECT_GT(blended, 100);
+  EXPECT_NE(r.out.find("nearest-aa (edge blur 3)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("out/sprite_x8_compare.png"), std::string::npos) << r.out;
+  EXPECT_TRUE(fs::exists(dir_ / "out/sprite_x8_compare.png"));
 }
 
 TEST_F(RenderTool, SixteenBitSamplesMapToTheHostRangeAndBack) {
@@ -255,7 +231,7 @@ TEST_F(RenderTool, GpuFramesEqualCpuFramesAndMissingFrameworksAreRefused) {
   // No CUDA device on these machines (a build without CUDA has none either).
   r = Run("in.exr --gpu cuda -o cuda.exr");
   if (r.exit_code == 0) GTEST_SKIP() << "a CUDA device rendered here: " << r.out;
-  EXPECT_EQ(r.err.rfind("tessgrain-render: --gpu cuda: ", 0), 0u) << r.err;
+  EXPECT_EQ(r.err.rfind("tessgrain-render: --gpu cuda: no CUDA device was found", 0), 0u) << r.err;
   EXPECT_EQ(Lines(r.err), 1u) << r.err;
   EXPECT_FALSE(fs::exists(Path("cuda.exr")));
 }
@@ -301,6 +277,298 @@ TEST_F(RenderTool, DialogRunsThePopupRoundTripWithTheCompanion) {
   EXPECT_NE(r.out.find("\nsent: json:{\"closed\":true,"), std::string::npos) << r.out;
   EXPECT_EQ(r.err, "");
   EXPECT_FALSE(fs::exists(dir_ / "out"));  // nothing rendered
+}
+
+// An image whose pixels differ from each other and from their neighbours, alpha included.
+std::vector<uint8_t> Pixels(int w, int h, int seed) {
+  std::vector<uint8_t> px(size_t(w) * h * 4);
+  for (size_t i = 0; i < px.size(); ++i) px[i] = uint8_t((i * 37 + seed * 101) % 256);
+  for (size_t i = 3; i < px.size(); i += 8) px[i] = 255;
+  return px;
+}
+
+// Starts a program, its output going to a file; the caller waits.
+pid_t Start(std::vector<std::string> args, const char* output = "/dev/null") {
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, output, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = -1;
+  EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+TEST_F(RenderTool, ImageSequencesLeaveOtherFilesAndNameAFrameThatCannotBeRead) {
+  fs::create_directories("shots");
+  for (int n = 1; n <= 6; ++n) {
+    WriteFile(Path("shots/shot_0" + std::to_string(n) + ".png"), 5, 4, 4, OIIO::TypeDesc::UINT8, Pixels(5, 4, n));
+  }
+  Spill("shots/shot_04.png", "not a picture");
+  Spill("shots/readme.txt", "frames of the shot");
+  const ToolRun r = Run("shots -o up/ --scale 2 --shape square --anchor 0,0 --jobs 3");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("cannot read shots/shot_04.png"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find('\r'), std::string::npos) << "no progress line off a terminal";
+  EXPECT_NE(r.out.find("5 frames written to up/, 1 failed"), std::string::npos) << r.out;
+  std::set<std::string> written;
+  for (const auto& e : fs::directory_iterator("up")) written.insert(e.path().filename().string());
+  EXPECT_EQ(written, (std::set<std::string>{"shot_01_x2.png", "shot_02_x2.png", "shot_03_x2.png",
+                                            "shot_05_x2.png", "shot_06_x2.png"}));
+  const auto in = ReadFile<uint8_t>(Path("shots/shot_05.png"), OIIO::TypeDesc::UINT8);
+  const auto out = ReadFile<uint8_t>(Path("up/shot_05_x2.png"), OIIO::TypeDesc::UINT8);
+  ASSERT_EQ(out.spec.width, 10);
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 10; ++x) ASSERT_EQ(std::memcmp(out.At(x, y), in.At(x / 2, y / 2), 4), 0) << x << "," << y;
+  }
+}
+
+// Raw frames through the pipe are the pixels of the same frames as image files, at 8 and 16 bits
+// (16-bit raw samples take the files' range too).
+TEST_F(RenderTool, RawFramesRenderAsTheirImageFiles) {
+  const std::vector<uint8_t> px8 = Pixels(5, 4, 3);
+  std::vector<uint16_t> px16(px8.size());
+  for (size_t i = 0; i < px16.size(); ++i) px16[i] = uint16_t(px8[i] * 257 + i);
+  WriteFile(Path("f8.png"), 5, 4, 4, OIIO::TypeDesc::UINT8, px8);
+  WriteFile(Path("f16.png"), 5, 4, 4, OIIO::TypeDesc::UINT16, px16);
+  Spill("f8.raw", std::string(px8.begin(), px8.end()));
+  Spill("f16.raw", std::string(reinterpret_cast<const char*>(px16.data()), px16.size() * 2));
+  const std::string settings = " --scale 3 --interp nearest-aa --edge-blur 2";
+  ToolRun r = Run("f8.png -o o8.png" + settings);
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  r = Run("--raw 5x4" + settings + " <f8.raw");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const auto o8 = ReadFile<uint8_t>(Path("o8.png"), OIIO::TypeDesc::UINT8);
+  EXPECT_TRUE(r.out == std::string(o8.data.begin(), o8.data.end()));
+
+  r = Run("f16.png -o o16.png" + settings);
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  r = Run("--raw 5x4 --pix-fmt rgba64le" + settings + " f16.raw -o o16.raw");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const auto o16 = ReadFile<uint16_t>(Path("o16.png"), OIIO::TypeDesc::UINT16);
+  EXPECT_TRUE(Slurp("o16.raw") == std::string(reinterpret_cast<const char*>(o16.data.data()), o16.data.size() * 2));
+}
+
+// The README's command lines: video tool, tessgrain-render, video tool.
+TEST_F(RenderTool, VideoPassesThroughBetweenTwoVideoTools) {
+  if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg is not installed";
+  const std::string source = "ffmpeg -v error -f lavfi -i testsrc=size=48x28:rate=10 -frames:v 6";
+  ToolRun r = Shell(source + " -f rawvideo -pix_fmt rgba - | \"" TG_RENDER_TOOL "\" --raw 48x28 --scale 4 --shape square"
+                    " | ffmpeg -v error -f rawvideo -pix_fmt rgba -s 192x112 -r 10 -i - video_%d.png");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  r = Shell(source + " frame_%d.png");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  r = Run("frame_%d.png -o files/ --scale 4 --shape square");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  for (int n = 1; n <= 6; ++n) {
+    SCOPED_TRACE(n);
+    const auto video = ReadFile<uint8_t>(Path("video_" + std::to_string(n) + ".png"), OIIO::TypeDesc::UINT8);
+    const auto file = ReadFile<uint8_t>(Path("files/frame_" + std::to_string(n) + "_x4.png"), OIIO::TypeDesc::UINT8);
+    ASSERT_EQ(video.spec.width, 192);
+    ASSERT_EQ(video.spec.nchannels, 4);
+    EXPECT_TRUE(video.data == file.data);
+  }
+}
+
+TEST_F(RenderTool, AKilledRunLeavesNoTruncatedFileAndSkipExistingCompletesIt) {
+  fs::create_directories("in");
+  for (int n = 1; n <= 24; ++n) {
+    WriteFile(Path("in/f_" + std::to_string(100 + n) + ".png"), 96, 96, 4, OIIO::TypeDesc::UINT8, Pixels(96, 96, n));
+  }
+  const pid_t pid = Start({TG_RENDER_TOOL, "in", "-o", "up/", "--scale", "8", "--jobs", "2"});
+  ASSERT_GT(pid, 0);
+  // Killed once a few frames are complete, while others are being written.
+  size_t done = 0;
+  for (int i = 0; i < 20000 && done < 3; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    done = 0;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator("up", ec)) done += e.path().filename().string()[0] != '.';
+  }
+  kill(pid, SIGKILL);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before it could be interrupted";
+  size_t finals = 0;
+  for (const auto& e : fs::directory_iterator("up")) {
+    const std::string name = e.path().filename().string();
+    if (name[0] == '.') continue;
+    ++finals;
+    const auto img = ReadFile<uint8_t>(e.path().string(), OIIO::TypeDesc::UINT8);
+    EXPECT_EQ(img.spec.width, 776) << name << " is not complete";
+  }
+  ASSERT_LT(finals, 24u);
+
+  const ToolRun r = Run("in -o up/ --scale 8 --skip-existing");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_NE(r.out.find(std::to_string(finals) + " skipped"), std::string::npos) << r.out;
+  for (int n = 1; n <= 24; ++n) {
+    const auto img = ReadFile<uint8_t>(Path("up/f_" + std::to_string(100 + n) + "_x8.png"), OIIO::TypeDesc::UINT8);
+    EXPECT_EQ(img.spec.width, 776) << n;
+  }
+}
+
+// Each cell of the sheet is the render of its settings, found in the sheet exactly, in a grid:
+// interpolations down, pixel shapes across.
+TEST_F(RenderTool, ComparisonSheetCellsAreTheSingleRenders) {
+  WriteFile(Path("in.png"), 6, 5, 4, OIIO::TypeDesc::UINT8, Pixels(6, 5, 1));
+  const std::string settings = " --scale 3 --edge-blur 1.5";
+  ToolRun r = Run("in.png --compare -o sheet.png" + settings);
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const auto sheet = ReadFile<uint8_t>(Path("sheet.png"), OIIO::TypeDesc::UINT8);
+  const char* const interps[] = {"nearest", "linear", "nearest-aa"};
+  const char* const shapes[] = {"point", "square", "circle"};
+  std::vector<std::pair<int, int>> found[3][3];
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      r = Run(std::string("in.png -o cell.png --interp ") + interps[i] + " --shape " + shapes[j] + settings);
+      ASSERT_EQ(r.exit_code, 0) << r.err;
+      const auto cell = ReadFile<uint8_t>(Path("cell.png"), OIIO::TypeDesc::UINT8);
+      for (int y = 0; y + cell.spec.height <= sheet.spec.height; ++y) {
+        for (int x = 0; x + cell.spec.width <= sheet.spec.width; ++x) {
+          bool same = true;
+          for (int v = 0; same && v < cell.spec.height; ++v) {
+            same = std::memcmp(sheet.At(x, y + v), cell.At(0, v), size_t(cell.spec.width) * 4) == 0;
+          }
+          if (same) found[i][j].push_back({x, y});
+        }
+      }
+    }
+  }
+  // Point renders are larger than the others and differ by row: one place each.
+  int ys[3], xs[3];
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(found[i][0].size(), 1u) << interps[i];
+    xs[0] = found[i][0][0].first;
+    ys[i] = found[i][0][0].second;
+  }
+  EXPECT_LT(ys[0], ys[1]);
+  EXPECT_LT(ys[1], ys[2]);
+  // Circle samples as square does: each is found in both columns, at the top of the row (a
+  // nearest square render also lies inside the point render's border).
+  std::vector<int> square_xs;
+  for (const auto& [x, y] : found[0][1]) {
+    if (y == ys[0]) square_xs.push_back(x);
+  }
+  ASSERT_EQ(square_xs.size(), 2u);
+  xs[1] = std::min(square_xs[0], square_xs[1]);
+  xs[2] = std::max(square_xs[0], square_xs[1]);
+  EXPECT_LT(xs[0], xs[1]);
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      EXPECT_NE(std::find(found[i][j].begin(), found[i][j].end(), std::make_pair(xs[j], ys[i])), found[i][j].end())
+          << interps[i] << ", " << shapes[j];
+    }
+  }
+}
+
+TEST_F(RenderTool, FirstUseSurprisesAreExplained) {
+  WriteFile(Path("s.png"), 32, 32, 4, OIIO::TypeDesc::UINT8, Pixels(32, 32, 2));
+  // The point shape's border, in the line that names the file.
+  ToolRun r = Run("s.png -o p.png");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_NE(r.out.find("132x132 from 32x32 at x4"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("border of half a source pixel"), std::string::npos) << r.out;
+  r = Run("s.png --host premiere -o q.png");
+  EXPECT_NE(r.out.find("128x128 from 32x32 at x4, nearest, square shape)"), std::string::npos) << r.out;
+
+  // -o naming a folder writes into it; a missing folder is named.
+  fs::create_directories("into");
+  r = Run("s.png -o into");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_TRUE(fs::exists("into/s_x4.png"));
+  r = Run("s.png -o missing/x.png");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("the folder missing does not exist"), std::string::npos) << r.err;
+
+  // Words the tool cannot act on say what to do instead.
+  r = Run("help");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("there is no file named 'help' (for the options, see --help)"), std::string::npos) << r.err;
+  r = Run("s.png --edge-blur 2 -o e.png");
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_NE(r.err.find("--edge-blur applies to --interp nearest-aa only"), std::string::npos) << r.err;
+
+  // No alpha in the format: a warning, or the border composited over the background asked for.
+  r = Run("s.png -o j.jpg");
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_NE(r.err.find("warning: .jpg files keep no alpha"), std::string::npos) << r.err;
+  r = Run("s.png -o bg.png --background 102030");
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.err, "");
+  const auto bg = ReadFile<uint8_t>(Path("bg.png"), OIIO::TypeDesc::UINT8);
+  ASSERT_EQ(bg.spec.nchannels, 3);
+  EXPECT_EQ(bg.At(0, 0)[0], 0x10);
+  EXPECT_EQ(bg.At(0, 0)[1], 0x20);
+  EXPECT_EQ(bg.At(0, 0)[2], 0x30);
+}
+
+// On a terminal: a progress line rewritten in place, naming a frame that takes long; a frame's
+// rows go to the file in bands, so the run needs about one output frame of memory beyond the
+// tool's own.
+TEST_F(RenderTool, LongFramesShowProgressAndAreWrittenARowBandAtATime) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "memory use means nothing under the address sanitizer";
+#endif
+  WriteFile(Path("small.png"), 300, 168, 4, OIIO::TypeDesc::UINT8, Pixels(300, 168, 4));
+  // The tool on a terminal of its own: what it showed there, and its peak memory.
+  const auto run_on_terminal = [&](const std::string& args, std::string* shown) {
+    const pid_t pid = Start({"/usr/bin/script", "-qec", "\"" TG_RENDER_TOOL "\" " + args, "/dev/null"},
+                            "terminal.txt");
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << args;
+    *shown = Slurp(dir_ / "terminal.txt");
+    return static_cast<double>(usage.ru_maxrss) * 1024;
+  };
+  std::string shown;
+  const double baseline = run_on_terminal("small.png --scale 1 -o one.png", &shown);
+  EXPECT_NE(shown.find("\r\x1b[K"), std::string::npos) << shown;
+  const double peak = run_on_terminal("small.png --scale 16 --shape square -o big.png", &shown);
+  EXPECT_NE(shown.find("small.png: rendering, 0:00"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("wrote big.png (4800x2688"), std::string::npos) << shown;
+  const double frame = 4800.0 * 2688 * 4;
+  EXPECT_LT(peak - baseline, 1.5 * frame) << "peak " << peak / 1e6 << " MB, baseline " << baseline / 1e6 << " MB";
+  run_on_terminal("small.png --quiet -o q.png", &shown);
+  EXPECT_EQ(shown, "");
+}
+
+TEST_F(RenderTool, RunScriptWorksInTheCallersFolderAndShowsAFailedBuild) {
+  fs::copy_file(TG_SAMPLE, "mine.png");
+  const std::string run = "TESSGRAIN_BUILD=" TG_BUILD_DIR " " TG_SOURCE_DIR "/scripts/run ";
+  ToolRun r = Shell(run + "mine.png --scale 2 -o up.png");
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_TRUE(fs::exists("up.png"));
+  EXPECT_FALSE(fs::exists(TG_SOURCE_DIR "/up.png"));
+
+  // A build folder whose build fails the way a compiler error does.
+  fs::create_directories("broken");
+  Spill("broken/CMakeCache.txt", "");
+  Spill("broken/build.ninja", "rule cc\n  command = echo 'lib.cpp:3:1: error: expected declaration' && false\n"
+                              "build tessgrain-render: cc\n");
+  r = Shell("TESSGRAIN_BUILD=broken " TG_SOURCE_DIR "/scripts/run");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("run: building tessgrain-render"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("lib.cpp:3:1: error: expected declaration"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("run: the build failed"), std::string::npos) << r.err;
+}
+
+TEST_F(RenderTool, BrokenImageFilesAreRefusedWithAMessage) {
+  size_t files = 0;
+  for (const auto& e : fs::directory_iterator(TG_SOURCE_DIR "/tests/devhost/bad_images")) {
+    const std::string path = e.path().string();
+    SCOPED_TRACE(path);
+    ++files;
+    const ToolRun r = Run("'" + path + "' -o out.png");
+    EXPECT_EQ(r.exit_code, 1);  // not a signal
+    EXPECT_NE(r.err.find("tessgrain-render: cannot read " + path + ": "), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists("out.png"));
+  }
+  EXPECT_GE(files, 8u);
 }
 
 }  // namespace
