@@ -19,12 +19,12 @@
 
 namespace {
 
-struct Golden {
+struct GoldenHash {
   const char* group;
   uint64_t hash;
 };
 
-constexpr Golden kGolden[] = {
+constexpr GoldenHash kGolden[] = {
 #include "golden_hashes.inc"
 };
 
@@ -172,7 +172,18 @@ uint64_t RenderJob(const LayoutInfo& l, const Mode& m, int shape, float scale, c
   return Hash(dst, l.is_float, h);
 }
 
-TEST(Golden, EveryLayoutModeShapeScaleAndAnchorKeepsItsOutput) {
+// Each instruction set of the kernels must reproduce the list on its own.
+class Golden : public ::testing::TestWithParam<SamplerKernels> {
+ protected:
+  void SetUp() override {
+    if (!ForceSamplerKernels(GetParam())) GTEST_SKIP() << "instruction set not available here";
+  }
+  void TearDown() override { ForceSamplerKernels(SamplerKernels::Auto); }
+};
+INSTANTIATE_TEST_SUITE_P(Kernels, Golden, ::testing::Values(SamplerKernels::SSE2, SamplerKernels::AVX2),
+                         [](const auto& info) { return info.param == SamplerKernels::SSE2 ? "SSE2" : "AVX2"; });
+
+TEST_P(Golden, EveryLayoutModeShapeScaleAndAnchorKeepsItsOutput) {
   const bool print = std::getenv("TESSGRAIN_GOLDEN_PRINT") != nullptr;
   size_t index = 0;
   uint64_t seed = 1;
