@@ -3,7 +3,7 @@
 // the same source into them, all on one thread. The output buffers rotate through a ring larger
 // than the last-level cache, so every run writes memory that is not in cache, as a host's fresh
 // frame is. After Google Benchmark's own lines, a table gives each case in output megapixels per
-// second of processor time and as ratios to the same run's memset.
+// second of processor time (the median when repeated) and as ratios to the same run's memset.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -192,9 +192,10 @@ class TableReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    // With repetitions, the best of them: on a shared machine the others measure the neighbours.
+    // With repetitions, their median.
     for (const Run& run : runs) {
-      if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (run.error_occurred || (run.run_type != Run::RT_Iteration && !median)) continue;
       const std::string& name = run.run_name.function_name;
       const size_t slash = name.rfind('/');
       const auto mp = run.counters.find("MP");
@@ -203,7 +204,7 @@ class TableReporter : public benchmark::ConsoleReporter {
       if (rows_.count(key) == 0) order_.push_back(key);
       Row& row = rows_[key];
       double& slot = impl == "ours" ? row.ours : impl == "memset" ? row.memset : row.peers[impl];
-      slot = std::max(slot, static_cast<double>(mp->second));
+      if (median || run.repetitions <= 1) slot = mp->second;
     }
   }
   void Finalize() override {

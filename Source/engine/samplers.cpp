@@ -145,48 +145,24 @@ class Arena {
 // a streaming store need not read each line before overwriting it.
 constexpr size_t kStreamBytes = size_t{4} << 20;
 
-void CopyRow(uint8_t* dst, const uint8_t* src, size_t bytes, bool stream) {
-  if (!stream) {
-    std::memcpy(dst, src, bytes);
-    return;
+// 16-byte pixels to 16-byte aligned destination pixels, streamed: out[k] = values[slot[k]].
+void StreamPixels16(const uint8_t* values, const int32_t* slot, size_t n, uint8_t* out) {
+  for (size_t k = 0; k < n; ++k) {
+    _mm_stream_si128(reinterpret_cast<__m128i*>(out + 16 * k),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + 16 * static_cast<size_t>(slot[k]))));
   }
-  const size_t head = std::min(bytes, (16 - reinterpret_cast<uintptr_t>(dst) % 16) % 16);
-  std::memcpy(dst, src, head);
-  size_t k = head;
-  for (; k + 64 <= bytes; k += 64) {
-    for (size_t j = 0; j < 64; j += 16) {
-      _mm_stream_si128(reinterpret_cast<__m128i*>(dst + k + j),
-                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + k + j)));
-    }
-  }
-  for (; k + 16 <= bytes; k += 16) {
-    _mm_stream_si128(reinterpret_cast<__m128i*>(dst + k),
-                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + k)));
-  }
-  std::memcpy(dst + k, src + k, bytes - k);
 }
 
-void ZeroRow(uint8_t* dst, size_t bytes, bool stream) {
-  if (!stream) {
-    std::memset(dst, 0, bytes);
-    return;
-  }
-  const size_t head = std::min(bytes, (16 - reinterpret_cast<uintptr_t>(dst) % 16) % 16);
-  std::memset(dst, 0, head);
-  size_t k = head;
-  for (; k + 16 <= bytes; k += 16) _mm_stream_si128(reinterpret_cast<__m128i*>(dst + k), _mm_setzero_si128());
-  std::memset(dst + k, 0, bytes - k);
-}
-
-// Destination rows of one call, each written whole.
+// Destination rows of one call.
 struct Rows {
   uint8_t* dst;
   int32_t pitch;
   size_t pixel_size, row_bytes;
   bool stream;
+  samplers::StreamFn copy;
   Rows(void* d, const ScaleParams& p, size_t px, uint32_t row_begin, uint32_t row_end)
       : dst(static_cast<uint8_t*>(d)), pitch(p.dst_pitch), pixel_size(px), row_bytes(px * p.dst_width),
-        stream(row_bytes * (row_end - row_begin) >= kStreamBytes) {}
+        stream(row_bytes * (row_end - row_begin) >= kStreamBytes), copy(Kernels().stream) {}
   ~Rows() {
     // Streaming stores are weakly ordered: make them visible before the caller reads the output.
     if (stream) _mm_sfence();
@@ -194,8 +170,18 @@ struct Rows {
   uint8_t* At(uint32_t y) const {
     return dst + static_cast<ptrdiff_t>(RowOffset(static_cast<int32_t>(y), pitch)) * static_cast<ptrdiff_t>(pixel_size);
   }
-  void Zero(uint32_t y) const { ZeroRow(At(y), row_bytes, stream); }
-  void Copy(uint32_t y, const uint8_t* image) const { CopyRow(At(y), image, row_bytes, stream); }
+  // src null: zeros.
+  void Write(uint8_t* to, const uint8_t* src, size_t bytes) const {
+    if (stream) {
+      copy(to, src, bytes);
+    } else if (src != nullptr) {
+      std::memcpy(to, src, bytes);
+    } else {
+      std::memset(to, 0, bytes);
+    }
+  }
+  void Zero(uint32_t y) const { Write(At(y), nullptr, row_bytes); }
+  void Copy(uint32_t y, const uint8_t* image) const { Write(At(y), image, row_bytes); }
 };
 
 const uint8_t* SourceRow(const void* src, int32_t r, const ScaleParams& p, size_t px) {
@@ -241,7 +227,7 @@ void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& 
       continue;
     }
     if (!built || y1 != built_row) {
-      gather(SourceRow(src, y1, p, px), index, n, image + x0 * px);
+      gather(SourceRow(src, y1, p, px), p.src_width, index, n, image + x0 * px);
       built = true;
       built_row = y1;
     }
@@ -252,11 +238,58 @@ void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& 
 // ---------------------------------------------------------------------------------------------
 // Bilinear
 
-bool SameTaps(const RowTaps& a, const RowTaps& b) {
-  return a.row1 == b.row1 && a.row2 == b.row2 && std::bit_cast<uint32_t>(a.b1) == std::bit_cast<uint32_t>(b.b1) &&
-         std::bit_cast<uint32_t>(a.b2) == std::bit_cast<uint32_t>(b.b2) && a.keep1 == b.keep1 &&
-         a.keep2 == b.keep2;
-}
+// The taps of one destination column or row, as the kernels read them.
+struct Taps {
+  int32_t i1, i2;
+  float b1, b2;
+  uint32_t keep1, keep2;
+  Taps() = default;
+  Taps(const Axis& a, bool point)
+      : i1(a.i1), i2(a.i2), b1(a.b1), b2(a.b2), keep1(Keep(point, a.empty1)), keep2(Keep(point, a.empty2)) {}
+  // Equal taps give equal pixels.
+  bool operator==(const Taps& o) const {
+    return i1 == o.i1 && i2 == o.i2 && std::bit_cast<uint32_t>(b1) == std::bit_cast<uint32_t>(o.b1) &&
+           std::bit_cast<uint32_t>(b2) == std::bit_cast<uint32_t>(o.b2) && keep1 == o.keep1 && keep2 == o.keep2;
+  }
+  // Weights exactly 1 and 0: one tap counts.
+  bool Single() const { return (b1 == 1.0f && b2 == 0.0f) || (b1 == 0.0f && b2 == 1.0f); }
+  int32_t Sel() const { return b1 == 1.0f ? i1 : i2; }
+  uint32_t KeepSel() const { return b1 == 1.0f ? keep1 : keep2; }
+};
+
+// The two source rows a destination row reads, converted to planes at most once while they are
+// in use.
+class PlaneRows {
+ public:
+  PlaneRows(float* storage, size_t count, const void* src, const ScaleParams& p, size_t px, int32_t first,
+            samplers::PlanesFn convert)
+      : count_(count), stride_(count + kMaxLanes), src_(src), p_(p), px_(px), first_(first), convert_(convert) {
+    base_[0] = storage;
+    base_[1] = storage + 4 * stride_;
+  }
+  // The planes of `row`, keeping those of `other` if held.
+  samplers::Planes Get(int32_t row, int32_t other) {
+    int slot = row_[0] == row ? 0 : row_[1] == row ? 1 : -1;
+    if (slot < 0) {
+      slot = row_[0] == other ? 1 : 0;
+      float* const planes[4] = {Plane(slot, 0), Plane(slot, 1), Plane(slot, 2), Plane(slot, 3)};
+      convert_(SourceRow(src_, row, p_, px_) + static_cast<size_t>(first_) * px_, count_, planes);
+      row_[slot] = row;
+    }
+    return {{Plane(slot, 0), Plane(slot, 1), Plane(slot, 2), Plane(slot, 3)}};
+  }
+
+ private:
+  float* Plane(int slot, int channel) const { return base_[slot] + channel * stride_; }
+  size_t count_, stride_;
+  const void* src_;
+  const ScaleParams& p_;
+  size_t px_;
+  int32_t first_;
+  samplers::PlanesFn convert_;
+  float* base_[2];
+  int32_t row_[2] = {-1, -1};
+};
 
 void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams& p, uint32_t row_begin,
               uint32_t row_end) {
@@ -267,89 +300,183 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
   const Mapper my(p.scale, p.anchor_y, p.pixel_shape);
   const float coeff = std::max(1.0f, p.scale / p.edge_blur_coeff);
   const bool point = p.pixel_shape == PIXEL_SHAPE_POINT;
+  const samplers::LayoutKernels& kernels = Kernels().layout[static_cast<int>(layout)];
+  // Integer channels allow the kernels that leave out taps of weight 0.
+  const bool reduced = kernels.copy != nullptr;
 
-  // Distinct column taps (a run of equal taps gives equal pixels in every row), padded to whole
-  // kernel chunks; `which` maps each inside column to its entry.
-  const size_t slots = width + kMaxLanes;
-  Arena arena(4 * Rounded(slots * sizeof(int32_t)) + 2 * Rounded(slots * sizeof(float)) +
-              Rounded(width * sizeof(int32_t)) + 2 * Rounded(slots * px));
-  int32_t* i1 = arena.Take<int32_t>(slots);
-  int32_t* i2 = arena.Take<int32_t>(slots);
-  float* b1 = arena.Take<float>(slots);
-  float* b2 = arena.Take<float>(slots);
-  uint32_t* keep1 = arena.Take<uint32_t>(slots);
-  uint32_t* keep2 = arena.Take<uint32_t>(slots);
-  int32_t* which = arena.Take<int32_t>(width);
-  uint8_t* values = arena.Take<uint8_t>(slots * px);
-  uint8_t* image = arena.Take<uint8_t>(slots * px);
-
-  // The mapping is monotonic, so the columns inside the image are one run [x0, x1).
+  // The mapping is monotonic, so the columns inside the image are one run [x0, x1), and the
+  // source columns they read run from the first column's i1 to the last one's i2.
   Axis ax{};
   uint32_t x0 = 0;
   while (x0 < width && !MakeAxis(mx(x0), p.src_width, coeff, ax)) ++x0;
   uint32_t x1 = x0;
-  size_t distinct = 0;
-  for (; x1 < width && MakeAxis(mx(x1), p.src_width, coeff, ax); ++x1) {
-    const uint32_t k1 = Keep(point, ax.empty1), k2 = Keep(point, ax.empty2);
-    const size_t last = distinct - 1;
-    if (distinct == 0 || ax.i1 != i1[last] || ax.i2 != i2[last] ||
-        std::bit_cast<uint32_t>(ax.b1) != std::bit_cast<uint32_t>(b1[last]) ||
-        std::bit_cast<uint32_t>(ax.b2) != std::bit_cast<uint32_t>(b2[last]) || k1 != keep1[last] ||
-        k2 != keep2[last]) {
-      i1[distinct] = ax.i1;
-      i2[distinct] = ax.i2;
-      b1[distinct] = ax.b1;
-      b2[distinct] = ax.b2;
-      keep1[distinct] = k1;
-      keep2[distinct] = k2;
-      ++distinct;
-    }
-    which[x1 - x0] = static_cast<int32_t>(distinct - 1);
-  }
+  int32_t first = ax.i1, last = ax.i2;
+  for (; x1 < width && MakeAxis(mx(x1), p.src_width, coeff, ax); ++x1) last = ax.i2;
   const size_t n = x1 - x0;
-  const size_t padded = (distinct + kMaxLanes - 1) / kMaxLanes * kMaxLanes;
-  for (size_t k = distinct; k < padded; ++k) {
-    i1[k] = i1[distinct - 1];
-    i2[k] = i2[distinct - 1];
-    b1[k] = b1[distinct - 1];
-    b2[k] = b2[distinct - 1];
-    keep1[k] = keep1[distinct - 1];
-    keep2[k] = keep2[distinct - 1];
+  const size_t plane_count = n == 0 ? 0 : static_cast<size_t>(last - first + 1);
+
+  const size_t group = samplers::GroupColumns(px);
+  const size_t slots = width + 2 * kMaxLanes;
+  Arena arena(Rounded(width * sizeof(Taps)) + Rounded(width * sizeof(int32_t)) + 8 * Rounded(slots * 4) +
+              Rounded((width / group + 1) * sizeof(samplers::Lanes)) + Rounded((slots + kMaxLanes) * px) +
+              Rounded((width + kMaxLanes) * px) + Rounded(8 * (plane_count + kMaxLanes) * sizeof(float)));
+  Taps* distinct = arena.Take<Taps>(width);
+  int32_t* of = arena.Take<int32_t>(width);
+  int32_t* i1 = arena.Take<int32_t>(slots);
+  int32_t* i2 = arena.Take<int32_t>(slots);
+  int32_t* sel = arena.Take<int32_t>(slots);
+  float* b1 = arena.Take<float>(slots);
+  float* b2 = arena.Take<float>(slots);
+  uint32_t* keep1 = arena.Take<uint32_t>(slots);
+  uint32_t* keep2 = arena.Take<uint32_t>(slots);
+  uint32_t* keep_sel = arena.Take<uint32_t>(slots);
+  samplers::Lanes* groups = arena.Take<samplers::Lanes>(width / group + 1);
+  uint8_t* values = arena.Take<uint8_t>((slots + kMaxLanes) * px);
+  uint8_t* image = arena.Take<uint8_t>((width + kMaxLanes) * px);
+  float* plane_storage = arena.Take<float>(8 * (plane_count + kMaxLanes));
+
+  // Distinct column taps (a run of equal taps gives equal pixels in every row), indices counted
+  // from the first source column read.
+  size_t count = 0;
+  for (uint32_t x = x0; x < x1; ++x) {
+    MakeAxis(mx(x), p.src_width, coeff, ax);
+    Taps t(ax, point);
+    t.i1 -= first;
+    t.i2 -= first;
+    if (count == 0 || !(t == distinct[count - 1])) distinct[count++] = t;
+    of[x - x0] = static_cast<int32_t>(count - 1);
   }
-  const ColumnTaps cols{i1, i2, b1, b2, keep1, keep2, static_cast<int32_t>(p.src_width)};
-  // Every column distinct: the kernel writes straight into the row image.
-  const bool direct = distinct == n;
+
+  // Two lists, each padded to whole chunks by repeating its last entry: with integer channels,
+  // columns whose weights are exactly 1 and 0 first, the others after; otherwise every column
+  // in the second.
+  // A few such columns (Linear at large scales) are not worth the expansion they force.
+  size_t singles = 0;
+  for (size_t k = 0; k < count; ++k) singles += distinct[k].Single() ? 1 : 0;
+  const bool split = reduced && singles * 4 >= count;
+  size_t size[2] = {split ? singles : 0, split ? count - singles : count};
+  const auto padded = [](size_t v) { return (v + kMaxLanes - 1) / kMaxLanes * kMaxLanes; };
+  const size_t begin[2] = {0, padded(size[0])};
+  const size_t end[2] = {padded(size[0]), padded(size[0]) + padded(size[1])};
+  size_t fill[2] = {begin[0], begin[1]};
+  const auto put = [&](size_t at, const Taps& t) {
+    i1[at] = t.i1;
+    i2[at] = t.i2;
+    b1[at] = t.b1;
+    b2[at] = t.b2;
+    keep1[at] = t.keep1;
+    keep2[at] = t.keep2;
+    sel[at] = t.Sel();
+    keep_sel[at] = t.KeepSel();
+  };
+  // Each entry takes the next slot of its list when its first column comes; `of` turns from
+  // entry to slot, column by column.
+  int32_t* slot_of = of;
+  int32_t last_slot = -1;
+  size_t last_entry = static_cast<size_t>(-1);
+  for (size_t x = 0; x < n; ++x) {
+    const size_t k = static_cast<size_t>(of[x]);
+    if (k != last_entry) {
+      const int list = split && distinct[k].Single() ? 0 : 1;
+      last_slot = static_cast<int32_t>(fill[list]++);
+      put(static_cast<size_t>(last_slot), distinct[k]);
+      last_entry = k;
+    }
+    slot_of[x] = last_slot;
+  }
+  for (int list = 0; list < 2; ++list) {
+    for (size_t k = fill[list]; k < end[list]; ++k) {
+      i1[k] = i1[k - 1];
+      i2[k] = i2[k - 1];
+      b1[k] = b1[k - 1];
+      b2[k] = b2[k - 1];
+      keep1[k] = keep1[k - 1];
+      keep2[k] = keep2[k - 1];
+      sel[k] = sel[k - 1];
+      keep_sel[k] = keep_sel[k - 1];
+    }
+  }
+  const samplers::ColumnTaps cols{i1, i2, b1, b2, keep1, keep2, sel, keep_sel};
+
+  // One list covering every column in order: the kernel writes straight into the row image.
+  // Otherwise each group of columns finds its values in the lists' slots.
+  const bool direct = size[0] == 0 && count == n;
+  if (!direct) {
+    for (size_t g = 0; g * group < n; ++g) {
+      samplers::Lanes& lanes = groups[g];
+      lanes.base[0] = lanes.base[1] = 0;
+      bool seen[2] = {false, false};
+      for (size_t l = 0; l < group && g * group + l < n; ++l) {
+        const int32_t slot = slot_of[g * group + l];
+        const int list = static_cast<size_t>(slot) >= begin[1] ? 1 : 0;
+        if (!seen[list]) {
+          lanes.base[list] = slot;
+          seen[list] = true;
+        }
+        lanes.lane[l] = static_cast<uint8_t>((list << 3) | (slot - lanes.base[list]));
+      }
+    }
+  }
   std::memset(image, 0, x0 * px);
   std::memset(image + x1 * px, 0, (width - x1) * px);
+  std::memset(values, 0, (slots + kMaxLanes) * px);
 
-  const KernelSet& kernels = Kernels();
-  const samplers::BilinearFn kernel = kernels.bilinear[static_cast<int>(layout)];
-  const samplers::GatherFn gather = kernels.gather[GatherSlot(px)];
+  const samplers::ExpandFn expand = Kernels().expand[GatherSlot(px)];
+  PlaneRows planes(plane_storage, plane_count, src, p, px, first, kernels.planes);
   const Rows rows(dst, p, px, row_begin, row_end);
+  // Float pixels on aligned rows go from the values straight to the destination, without the
+  // row image in between.
+  const bool stream_values = px == 16 && !direct && rows.stream && reinterpret_cast<uintptr_t>(dst) % 16 == 0;
   bool built = false;
-  RowTaps last{};
+  Taps last_row{};
   for (uint32_t y = row_begin; y < row_end; ++y) {
     Axis ay;
     if (n == 0 || !MakeAxis(my(y), p.src_height, coeff, ay)) {
       rows.Zero(y);
       continue;
     }
-    const RowTaps taps{SourceRow(src, ay.i1, p, px), SourceRow(src, ay.i2, p, px), ay.b1, ay.b2,
-                       Keep(point, ay.empty1), Keep(point, ay.empty2)};
+    const Taps ty(ay, point);
+    uint8_t* const out = rows.At(y);
     // Rows with the same taps are the same pixels.
-    if (!built || !SameTaps(taps, last)) {
-      if (direct) {
-        kernel(cols, taps, 0, padded, image + x0 * px);
-        // The padding lanes ran past the inside columns: clear what they wrote.
-        std::memset(image + x1 * px, 0, (std::min<size_t>(x0 + padded, width) - x1) * px);
+    if (!built || !(ty == last_row)) {
+      samplers::RowTaps r{};
+      r.b1 = ty.b1;
+      r.b2 = ty.b2;
+      r.keep1 = ty.keep1;
+      r.keep2 = ty.keep2;
+      samplers::TapsFn fn[2];
+      if (reduced && ty.Single()) {
+        r.keep_sel = ty.KeepSel();
+        r.raw_sel = SourceRow(src, ty.Sel(), p, px) + static_cast<size_t>(first) * px;
+        if (size[1] > 0) r.psel = planes.Get(ty.Sel(), -1);
+        fn[0] = kernels.copy;
+        fn[1] = kernels.horizontal;
       } else {
-        kernel(cols, taps, 0, padded, values);
-        gather(values, which, n, image + x0 * px);
+        r.p1 = planes.Get(ty.i1, ty.i2);
+        r.p2 = planes.Get(ty.i2, ty.i1);
+        fn[0] = kernels.vertical;
+        fn[1] = kernels.full;
+      }
+      uint8_t* const to = direct ? image + x0 * px : values;
+      for (int list = 0; list < 2; ++list) {
+        if (size[list] > 0) fn[list](cols, r, begin[list], end[list], to + begin[list] * px);
+      }
+      if (direct) {
+        // The padding lanes ran past the inside columns: clear what they wrote.
+        std::memset(image + x1 * px, 0, (std::min<size_t>(x0 + end[1], width) - x1) * px);
+      } else if (!stream_values) {
+        expand(values, groups, n, image + x0 * px);
       }
       built = true;
-      last = taps;
+      last_row = ty;
     }
-    rows.Copy(y, image);
+    if (stream_values) {
+      rows.Write(out, nullptr, x0 * px);
+      StreamPixels16(values, slot_of, n, out + x0 * px);
+      rows.Write(out + x1 * px, nullptr, (width - x1) * px);
+    } else {
+      rows.Copy(y, image);
+    }
   }
 }
 
