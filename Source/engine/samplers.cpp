@@ -145,14 +145,6 @@ class Arena {
 // a streaming store need not read each line before overwriting it.
 constexpr size_t kStreamBytes = size_t{4} << 20;
 
-// 16-byte pixels to 16-byte aligned destination pixels, streamed: out[k] = values[slot[k]].
-void StreamPixels16(const uint8_t* values, const int32_t* slot, size_t n, uint8_t* out) {
-  for (size_t k = 0; k < n; ++k) {
-    _mm_stream_si128(reinterpret_cast<__m128i*>(out + 16 * k),
-                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + 16 * static_cast<size_t>(slot[k]))));
-  }
-}
-
 // Destination rows of one call.
 struct Rows {
   uint8_t* dst;
@@ -191,6 +183,25 @@ const uint8_t* SourceRow(const void* src, int32_t r, const ScaleParams& p, size_
 
 size_t GatherSlot(size_t pixel_size) { return pixel_size == 4 ? 0 : pixel_size == 8 ? 1 : 2; }
 
+// Windows for gathering by `index` from an array of `count` pixels that is readable for 32
+// bytes past any index: each 32 bytes of output whose sources lie within 32 bytes are one load
+// and a permute. Near the end of the array the window moves back to stay inside it.
+void MakeWindows(const int32_t* index, size_t n, size_t count, size_t px, samplers::Window* windows) {
+  const int32_t lanes = static_cast<int32_t>(32 / px);
+  const int32_t last = static_cast<int32_t>(count) - lanes;
+  for (size_t k = 0; k + static_cast<size_t>(lanes) <= n; k += static_cast<size_t>(lanes)) {
+    samplers::Window& w = windows[k / static_cast<size_t>(lanes)];
+    const int32_t* i = index + k;
+    const int32_t lo = *std::min_element(i, i + lanes), hi = *std::max_element(i, i + lanes);
+    w.base = -1;
+    if (last < 0 || hi - lo >= lanes) continue;
+    w.base = std::min(lo, last);
+    // Each pixel takes 32 / lanes of the window's eight 32-bit lanes.
+    const int32_t per = 8 / lanes;
+    for (int32_t l = 0; l < 8; ++l) w.lane[l] = per * (i[l / per] - w.base) + l % per;
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Nearest
 
@@ -202,9 +213,12 @@ void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& 
   const Mapper mx(p.scale, p.anchor_x, p.pixel_shape);
   const Mapper my(p.scale, p.anchor_y, p.pixel_shape);
 
-  Arena arena(Rounded(width * sizeof(int32_t)) + Rounded(width * px));
+  const size_t lanes = 32 / px;
+  Arena arena(Rounded(width * sizeof(int32_t)) + Rounded(width * px) +
+              Rounded((width / lanes + 1) * sizeof(samplers::Window)));
   int32_t* index = arena.Take<int32_t>(width);
   uint8_t* image = arena.Take<uint8_t>(width * px);
+  samplers::Window* windows = arena.Take<samplers::Window>(width / lanes + 1);
 
   // The mapping is monotonic, so the columns inside the image are one run [x0, x1).
   uint32_t x0 = 0;
@@ -215,6 +229,7 @@ void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& 
   const size_t n = x1 - x0;
   std::memset(image, 0, x0 * px);
   std::memset(image + x1 * px, 0, (width - x1) * px);
+  MakeWindows(index, n, p.src_width, px, windows);
 
   const samplers::GatherFn gather = Kernels().gather[GatherSlot(px)];
   const Rows rows(dst, p, px, row_begin, row_end);
@@ -227,7 +242,7 @@ void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& 
       continue;
     }
     if (!built || y1 != built_row) {
-      gather(SourceRow(src, y1, p, px), p.src_width, index, n, image + x0 * px);
+      gather(SourceRow(src, y1, p, px), index, windows, n, image + x0 * px);
       built = true;
       built_row = y1;
     }
@@ -269,17 +284,23 @@ class PlaneRows {
   }
   // The planes of `row`, keeping those of `other` if held.
   samplers::Planes Get(int32_t row, int32_t other) {
+    const int slot = Load(row, other);
+    return {{Plane(slot, 0), Plane(slot, 1), Plane(slot, 2), Plane(slot, 3)}};
+  }
+  // Whether every value of `row` is plain, keeping `other` if held.
+  bool Plain(int32_t row, int32_t other) { return plain_[Load(row, other)]; }
+
+ private:
+  int Load(int32_t row, int32_t other) {
     int slot = row_[0] == row ? 0 : row_[1] == row ? 1 : -1;
     if (slot < 0) {
       slot = row_[0] == other ? 1 : 0;
       float* const planes[4] = {Plane(slot, 0), Plane(slot, 1), Plane(slot, 2), Plane(slot, 3)};
-      convert_(SourceRow(src_, row, p_, px_) + static_cast<size_t>(first_) * px_, count_, planes);
+      plain_[slot] = convert_(SourceRow(src_, row, p_, px_) + static_cast<size_t>(first_) * px_, count_, planes);
       row_[slot] = row;
     }
-    return {{Plane(slot, 0), Plane(slot, 1), Plane(slot, 2), Plane(slot, 3)}};
+    return slot;
   }
-
- private:
   float* Plane(int slot, int channel) const { return base_[slot] + channel * stride_; }
   size_t count_, stride_;
   const void* src_;
@@ -289,6 +310,7 @@ class PlaneRows {
   samplers::PlanesFn convert_;
   float* base_[2];
   int32_t row_[2] = {-1, -1};
+  bool plain_[2] = {false, false};
 };
 
 void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams& p, uint32_t row_begin,
@@ -301,8 +323,8 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
   const float coeff = std::max(1.0f, p.scale / p.edge_blur_coeff);
   const bool point = p.pixel_shape == PIXEL_SHAPE_POINT;
   const samplers::LayoutKernels& kernels = Kernels().layout[static_cast<int>(layout)];
-  // Integer channels allow the kernels that leave out taps of weight 0.
-  const bool reduced = kernels.copy != nullptr;
+  // Integer channels are always plain; float rows are checked as they are converted.
+  const bool always_plain = layout != PixelLayout::ARGBFloat && layout != PixelLayout::BGRAFloat;
 
   // The mapping is monotonic, so the columns inside the image are one run [x0, x1), and the
   // source columns they read run from the first column's i1 to the last one's i2.
@@ -319,6 +341,7 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
   const size_t slots = width + 2 * kMaxLanes;
   Arena arena(Rounded(width * sizeof(Taps)) + Rounded(width * sizeof(int32_t)) + 8 * Rounded(slots * 4) +
               Rounded((width / group + 1) * sizeof(samplers::Lanes)) + Rounded((slots + kMaxLanes) * px) +
+              Rounded((width / 2 + 1) * sizeof(samplers::Window)) +
               Rounded((width + kMaxLanes) * px) + Rounded(8 * (plane_count + kMaxLanes) * sizeof(float)));
   Taps* distinct = arena.Take<Taps>(width);
   int32_t* of = arena.Take<int32_t>(width);
@@ -332,6 +355,7 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
   uint32_t* keep_sel = arena.Take<uint32_t>(slots);
   samplers::Lanes* groups = arena.Take<samplers::Lanes>(width / group + 1);
   uint8_t* values = arena.Take<uint8_t>((slots + kMaxLanes) * px);
+  samplers::Window* windows = arena.Take<samplers::Window>(width / 2 + 1);
   uint8_t* image = arena.Take<uint8_t>((width + kMaxLanes) * px);
   float* plane_storage = arena.Take<float>(8 * (plane_count + kMaxLanes));
 
@@ -347,13 +371,13 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
     of[x - x0] = static_cast<int32_t>(count - 1);
   }
 
-  // Two lists, each padded to whole chunks by repeating its last entry: with integer channels,
-  // columns whose weights are exactly 1 and 0 first, the others after; otherwise every column
-  // in the second.
+  // Two lists, each padded to whole chunks by repeating its last entry: columns whose weights are
+  // exactly 1 and 0 first, the others after; or, when the first would be short, every column in
+  // the second.
   // A few such columns (Linear at large scales) are not worth the expansion they force.
   size_t singles = 0;
   for (size_t k = 0; k < count; ++k) singles += distinct[k].Single() ? 1 : 0;
-  const bool split = reduced && singles * 4 >= count;
+  const bool split = singles * 4 >= count;
   size_t size[2] = {split ? singles : 0, split ? count - singles : count};
   const auto padded = [](size_t v) { return (v + kMaxLanes - 1) / kMaxLanes * kMaxLanes; };
   const size_t begin[2] = {0, padded(size[0])};
@@ -396,7 +420,7 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
       keep_sel[k] = keep_sel[k - 1];
     }
   }
-  const samplers::ColumnTaps cols{i1, i2, b1, b2, keep1, keep2, sel, keep_sel};
+  const samplers::ColumnTaps cols{i1, i2, b1, b2, keep1, keep2, sel, keep_sel, plane_count};
 
   // One list covering every column in order: the kernel writes straight into the row image.
   // Otherwise each group of columns finds its values in the lists' slots.
@@ -420,13 +444,13 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
   std::memset(image, 0, x0 * px);
   std::memset(image + x1 * px, 0, (width - x1) * px);
   std::memset(values, 0, (slots + kMaxLanes) * px);
+  if (!direct && px == 16) MakeWindows(slot_of, n, end[1], px, windows);
 
-  const samplers::ExpandFn expand = Kernels().expand[GatherSlot(px)];
+  // 16-byte pixels are expanded by their slots, one vector each; smaller ones by groups.
+  const samplers::ExpandFn expand = px == 16 ? nullptr : Kernels().expand[GatherSlot(px)];
+  const samplers::GatherFn gather16 = Kernels().gather[2];
   PlaneRows planes(plane_storage, plane_count, src, p, px, first, kernels.planes);
   const Rows rows(dst, p, px, row_begin, row_end);
-  // Float pixels on aligned rows go from the values straight to the destination, without the
-  // row image in between.
-  const bool stream_values = px == 16 && !direct && rows.stream && reinterpret_cast<uintptr_t>(dst) % 16 == 0;
   bool built = false;
   Taps last_row{};
   for (uint32_t y = row_begin; y < row_end; ++y) {
@@ -436,7 +460,6 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
       continue;
     }
     const Taps ty(ay, point);
-    uint8_t* const out = rows.At(y);
     // Rows with the same taps are the same pixels.
     if (!built || !(ty == last_row)) {
       samplers::RowTaps r{};
@@ -444,17 +467,19 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
       r.b2 = ty.b2;
       r.keep1 = ty.keep1;
       r.keep2 = ty.keep2;
+      // Taps of weight 0 may be left out only where all four taps read plain values.
+      const bool plain = always_plain || (planes.Plain(ty.i1, ty.i2) && planes.Plain(ty.i2, ty.i1));
       samplers::TapsFn fn[2];
-      if (reduced && ty.Single()) {
+      if (plain && ty.Single()) {
         r.keep_sel = ty.KeepSel();
         r.raw_sel = SourceRow(src, ty.Sel(), p, px) + static_cast<size_t>(first) * px;
-        if (size[1] > 0) r.psel = planes.Get(ty.Sel(), -1);
+        if (size[1] > 0) r.psel = planes.Get(ty.Sel(), ty.Sel() == ty.i1 ? ty.i2 : ty.i1);
         fn[0] = kernels.copy;
         fn[1] = kernels.horizontal;
       } else {
         r.p1 = planes.Get(ty.i1, ty.i2);
         r.p2 = planes.Get(ty.i2, ty.i1);
-        fn[0] = kernels.vertical;
+        fn[0] = plain ? kernels.vertical : kernels.full;
         fn[1] = kernels.full;
       }
       uint8_t* const to = direct ? image + x0 * px : values;
@@ -464,19 +489,15 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
       if (direct) {
         // The padding lanes ran past the inside columns: clear what they wrote.
         std::memset(image + x1 * px, 0, (std::min<size_t>(x0 + end[1], width) - x1) * px);
-      } else if (!stream_values) {
+      } else if (px == 16) {
+        gather16(values, slot_of, windows, n, image + x0 * px);
+      } else {
         expand(values, groups, n, image + x0 * px);
       }
       built = true;
       last_row = ty;
     }
-    if (stream_values) {
-      rows.Write(out, nullptr, x0 * px);
-      StreamPixels16(values, slot_of, n, out + x0 * px);
-      rows.Write(out + x1 * px, nullptr, (width - x1) * px);
-    } else {
-      rows.Copy(y, image);
-    }
+    rows.Copy(y, image);
   }
 }
 

@@ -17,11 +17,12 @@ struct Avx2 {
   static constexpr size_t N = 8;
   using F = __m256;
   // Indices rise with the lane. When the eight lie within eight neighbouring plane columns, one
-  // load and a permute replace the gather (planes are padded, so the load stays inside).
+  // load and a permute replace the gather (planes are padded, so the load stays inside); when
+  // they are all one column, a broadcast does.
   struct Idx {
     __m256i index, offset;
     const int32_t* first;
-    bool window;
+    int32_t span;
   };
 
   static F Load(const float* p) { return _mm256_loadu_ps(p); }
@@ -37,12 +38,18 @@ struct Avx2 {
 
   static Idx Prepare(const int32_t* i) {
     const __m256i index = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(i));
-    return {index, _mm256_sub_epi32(index, _mm256_set1_epi32(i[0])), i, i[7] - i[0] < 8};
+    return {index, _mm256_sub_epi32(index, _mm256_set1_epi32(i[0])), i, i[7] - i[0]};
   }
-  static bool Windowed(const Idx& x) { return x.window; }
-  template <bool kWindow>
+  // 2: one column each, 1: windows, 0: gathers.
+  static int Way(const Idx& a, const Idx& b) {
+    const int32_t span = a.span > b.span ? a.span : b.span;
+    return span == 0 ? 2 : span < 8 ? 1 : 0;
+  }
+  template <int kWay>
   static F Tap(const float* plane, const Idx& x) {
-    if constexpr (kWindow) {
+    if constexpr (kWay == 2) {
+      return _mm256_broadcast_ss(plane + x.first[0]);
+    } else if constexpr (kWay == 1) {
       return _mm256_permutevar8x32_ps(_mm256_loadu_ps(plane + x.first[0]), x.offset);
     } else {
       return _mm256_i32gather_ps(plane, x.index, 4);
@@ -127,13 +134,17 @@ struct Avx2 {
   }
 
   template <class Chan>
-  static void ToPlanes(const uint8_t* row, size_t count, float* const planes[4]) {
+  static bool ToPlanes(const uint8_t* row, size_t count, float* const planes[4]) {
     constexpr size_t kSize = 4 * sizeof(Chan);
     size_t x = 0;
+    __m256i worst = _mm256_setzero_si256();
     for (; x + 8 <= count; x += 8) {
       F c[4];
       Channels<Chan>(row + x * kSize, c);
-      for (int k = 0; k < 4; ++k) _mm256_storeu_ps(planes[k] + x, c[k]);
+      for (int k = 0; k < 4; ++k) {
+        _mm256_storeu_ps(planes[k] + x, c[k]);
+        if constexpr (std::is_same_v<Chan, float>) worst = _mm256_max_epu32(worst, _mm256_castps_si256(c[k]));
+      }
     }
     for (; x < count; ++x) {
       Chan px[4];
@@ -141,33 +152,60 @@ struct Avx2 {
       for (int k = 0; k < 4; ++k) planes[k][x] = static_cast<float>(px[k]);
     }
     for (int k = 0; k < 4; ++k) _mm256_storeu_ps(planes[k] + count, _mm256_setzero_ps());
+    if constexpr (std::is_same_v<Chan, float>) {
+      uint32_t lanes[8];
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), worst);
+      uint32_t most = 0;
+      for (uint32_t v : lanes) most = v > most ? v : most;
+      const size_t done = count / 8 * 8;
+      return most < 0x7F800000u && PlainBits(reinterpret_cast<const float*>(row + done * kSize), 4 * (count - done));
+    } else {
+      return true;
+    }
   }
 
-  // Rising indices within a window of as many source pixels as one vector holds are served by
-  // one load and a permute; others one by one.
-  template <size_t kSize>
-  static void Gather(const uint8_t* src, size_t count, const int32_t* index, size_t n, uint8_t* out) {
-    constexpr int32_t kLanes = 32 / kSize;
-    size_t k = 0;
-    if constexpr (kSize <= 8) {
-      if (count >= size_t{kLanes}) {
-        const int32_t last = static_cast<int32_t>(count) - kLanes;
-        for (; k + kLanes <= n; k += kLanes) {
-          const int32_t* i = index + k;
+  // Copies of source pixels (transparent black where alpha is 0) for 8-bit pixels, eight at a
+  // time from one window when their rising indices allow; other layouts one by one.
+  template <class Chan, int A>
+  static void Copy(const ColumnTaps& c, const RowTaps& r, size_t begin, size_t end, uint8_t* out) {
+    if constexpr (sizeof(Chan) == 1) {
+      const __m256i alpha = _mm256_set1_epi32(0xFF << (8 * A));
+      const __m256i row_keep = _mm256_set1_epi32(static_cast<int32_t>(r.keep_sel));
+      const int32_t last = static_cast<int32_t>(c.width) - 8;
+      for (size_t j = begin; j < end; j += 8, out += 32) {
+        const int32_t* i = c.sel + j;
+        const __m256i index = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(i));
+        __m256i px;
+        if (last >= 0 && i[7] - i[0] < 8) {
           const int32_t base = i[0] < last ? i[0] : last;
-          if (i[kLanes - 1] - i[0] >= kLanes) {
-            for (int32_t l = 0; l < kLanes; ++l) std::memcpy(out + (k + l) * kSize, src + size_t(i[l]) * kSize, kSize);
-            continue;
-          }
-          __m256i lanes;
-          if constexpr (kSize == 4) {
-            lanes = _mm256_sub_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(i)), _mm256_set1_epi32(base));
-          } else {
-            lanes = Halves(_mm_sub_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(i)), _mm_set1_epi32(base)));
-          }
-          const __m256i window_px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + kSize * size_t(base)));
-          _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kSize * k), _mm256_permutevar8x32_epi32(window_px, lanes));
+          px = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.raw_sel + 4 * size_t(base))),
+                                           _mm256_sub_epi32(index, _mm256_set1_epi32(base)));
+        } else {
+          px = _mm256_i32gather_epi32(reinterpret_cast<const int*>(r.raw_sel), index, 4);
         }
+        const __m256i keep = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(c.keep_sel + j)), row_keep);
+        const __m256i clear = _mm256_cmpeq_epi32(_mm256_and_si256(px, alpha), _mm256_setzero_si256());
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_and_si256(_mm256_andnot_si256(clear, px), keep));
+      }
+    } else {
+      BilinearKernels<Avx2, Chan, A>::CopyEach(c, r, begin, end, out);
+    }
+  }
+
+  template <size_t kSize>
+  static void Gather(const uint8_t* src, const int32_t* index, const Window* windows, size_t n, uint8_t* out) {
+    size_t k = 0;
+    {
+      constexpr size_t kLanes = 32 / kSize;
+      const Window* w = windows;
+      for (; k + kLanes <= n; k += kLanes, ++w) {
+        if (w->base < 0) {
+          for (size_t l = k; l < k + kLanes; ++l) std::memcpy(out + l * kSize, src + size_t(index[l]) * kSize, kSize);
+          continue;
+        }
+        const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + kSize * size_t(w->base)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kSize * k),
+                            _mm256_permutevar8x32_epi32(px, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w->lane))));
       }
     }
     for (; k < n; ++k) std::memcpy(out + k * kSize, src + static_cast<size_t>(index[k]) * kSize, kSize);
@@ -179,6 +217,12 @@ struct Avx2 {
     size_t k = head;
     if (src != nullptr) {
       std::memcpy(dst, src, head);
+      for (; k + 64 <= bytes; k += 64) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k + 32));
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(dst + k), a);
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(dst + k + 32), b);
+      }
       for (; k + 32 <= bytes; k += 32) {
         _mm256_stream_si256(reinterpret_cast<__m256i*>(dst + k),
                             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k)));
@@ -202,35 +246,31 @@ struct Avx2 {
   // permute reads only bits 0 to 2), then the list bit picks between them.
   template <size_t kSize>
   static void Expand(const uint8_t* values, const Lanes* groups, size_t n, uint8_t* out) {
-    if constexpr (kSize == 16) {
-      ExpandEach<kSize>(values, groups, n, out);
-    } else {
-      constexpr size_t kGroup = GroupColumns(kSize);
-      size_t x = 0;
-      for (; x + kGroup <= n; x += kGroup) {
-        const Lanes& g = groups[x / kGroup];
-        __m256i lanes, pick;
-        if constexpr (kSize == 4) {
-          uint64_t packed;
-          std::memcpy(&packed, g.lane, 8);
-          lanes = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<int64_t>(packed)));
-          pick = _mm256_slli_epi32(lanes, 28);
-        } else {
-          uint32_t packed;
-          std::memcpy(&packed, g.lane, 4);
-          const __m128i l = _mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int32_t>(packed)));
-          lanes = Halves(_mm_and_si128(l, _mm_set1_epi32(7)));
-          pick = _mm256_slli_epi64(_mm256_cvtepu32_epi64(l), 60);
-          pick = _mm256_or_si256(pick, _mm256_srli_epi64(pick, 32));
-        }
-        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + kSize * size_t(g.base[0])));
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + kSize * size_t(g.base[1])));
-        const __m256 pa = _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(a, lanes));
-        const __m256 pb = _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(b, lanes));
-        _mm256_storeu_ps(reinterpret_cast<float*>(out + kSize * x), _mm256_blendv_ps(pa, pb, _mm256_castsi256_ps(pick)));
+    constexpr size_t kGroup = GroupColumns(kSize);
+    size_t x = 0;
+    for (; x + kGroup <= n; x += kGroup) {
+      const Lanes& g = groups[x / kGroup];
+      __m256i lanes, pick;
+      if constexpr (kSize == 4) {
+        uint64_t packed;
+        std::memcpy(&packed, g.lane, 8);
+        lanes = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<int64_t>(packed)));
+        pick = _mm256_slli_epi32(lanes, 28);
+      } else {
+        uint32_t packed;
+        std::memcpy(&packed, g.lane, 4);
+        const __m128i l = _mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int32_t>(packed)));
+        lanes = Halves(_mm_and_si128(l, _mm_set1_epi32(7)));
+        pick = _mm256_slli_epi64(_mm256_cvtepu32_epi64(l), 60);
+        pick = _mm256_or_si256(pick, _mm256_srli_epi64(pick, 32));
       }
-      ExpandEach<kSize>(values, groups + x / kGroup, n - x, out + kSize * x);
+      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + kSize * size_t(g.base[0])));
+      const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + kSize * size_t(g.base[1])));
+      const __m256 pa = _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(a, lanes));
+      const __m256 pb = _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(b, lanes));
+      _mm256_storeu_ps(reinterpret_cast<float*>(out + kSize * x), _mm256_blendv_ps(pa, pb, _mm256_castsi256_ps(pick)));
     }
+    ExpandEach<kSize>(values, groups + x / kGroup, n - x, out + kSize * x);
   }
 };
 

@@ -19,9 +19,9 @@ struct Planes {
 };
 
 // Bilinear taps of destination columns, as parallel arrays padded to whole chunks. Indices count
-// plane columns. keep masks are all ones, or zero where the Point shape makes that tap's alpha 0
-// because its unclamped index lies outside the image. For columns whose weights are exactly 1
-// and 0, `sel` is the one tap that counts and keep_sel its mask.
+// plane columns, of which there are `width`. keep masks are all ones, or zero where the Point
+// shape makes that tap's alpha 0 because its unclamped index lies outside the image. For columns
+// whose weights are exactly 1 and 0, `sel` is the one tap that counts and keep_sel its mask.
 struct ColumnTaps {
   const int32_t* i1;
   const int32_t* i2;
@@ -31,6 +31,7 @@ struct ColumnTaps {
   const uint32_t* keep2;
   const int32_t* sel;
   const uint32_t* keep_sel;
+  size_t width;
 };
 
 // The same for one destination row. For a row whose weights are exactly 1 and 0, psel, raw_sel
@@ -48,17 +49,27 @@ struct RowTaps {
 // end - begin is a multiple of the kernel's lane count.
 using TapsFn = void (*)(const ColumnTaps& cols, const RowTaps& row, size_t begin, size_t end, uint8_t* out);
 
-// Converts `count` pixels of a source row to planes, each followed by kMaxLanes zeros.
-using PlanesFn = void (*)(const uint8_t* row, size_t count, float* const planes[4]);
+// Converts `count` pixels of a source row to planes, each followed by kMaxLanes zeros. Returns
+// whether every value is plain: finite, and positive or +0 (as 32-bit patterns, below
+// 0x7F800000). Integer channels always are.
+using PlanesFn = bool (*)(const uint8_t* row, size_t count, float* const planes[4]);
 
-// out[k] = src[index[k]] for k in [0, n), indices rising; src holds src_count pixels of 4, 8
-// or 16 bytes.
-using GatherFn = void (*)(const uint8_t* src, size_t src_count, const int32_t* index, size_t n, uint8_t* out);
+// For each 32 bytes of gathered pixels (8, 4 or 2 of them): when their sources lie within 32
+// bytes of the source, the first source pixel of that window and the 32-bit lanes of the window
+// each output lane takes; otherwise base is -1.
+struct Window {
+  int32_t lane[8];
+  int32_t base;
+};
+
+// out[k] = src[index[k]] for k in [0, n), pixels of 4, 8 or 16 bytes; the windows (one per 32
+// bytes of output) may replace the index.
+using GatherFn = void (*)(const uint8_t* src, const int32_t* index, const Window* windows, size_t n, uint8_t* out);
 
 // Where the destination columns find their values when the distinct column taps were computed
 // in two lists (each list's slots rising with the column). For each group of 32 bytes of
-// destination pixels (8, 4 or 2 columns), the first slot each list contributes, and per column
-// the list (bit 3) and the offset from that first slot (bits 0 to 2).
+// destination pixels (8 or 4 columns of 4- or 8-byte pixels), the first slot each list
+// contributes, and per column the list (bit 3) and the offset from that first slot (bits 0 to 2).
 struct Lanes {
   int32_t base[2];
   uint8_t lane[8];
@@ -66,14 +77,14 @@ struct Lanes {
 constexpr size_t GroupColumns(size_t pixel_size) { return 32 / pixel_size; }
 
 // Expands values into n destination columns by their groups; values has room for a whole
-// window of 32 bytes past any base.
+// window of 32 bytes past any base. For 4- and 8-byte pixels.
 using ExpandFn = void (*)(const uint8_t* values, const Lanes* groups, size_t n, uint8_t* out);
 
-// The kernels of one pixel layout. With integer channels every value is finite and not
-// negative, so a tap whose weight is exactly 0 adds exactly +0 and can be left out:
+// The kernels of one pixel layout. When every value the four taps read is plain, each product
+// is positive or +0, so a tap whose weight is exactly 0 adds exactly +0 and can be left out:
 // `horizontal` serves rows whose weights are 1 and 0, `vertical` such columns, `copy` both.
-// Float channels may hold infinity or NaN (0 x NaN is NaN), so only `full` is ever exact there
-// and the others are null.
+// Integer channels are always plain; float rows only when checked (0 x NaN and 0 x infinity are
+// NaN, and +0 added to -0 gives +0). `full` is exact everywhere.
 struct LayoutKernels {
   TapsFn full, horizontal, vertical, copy;
   PlanesFn planes;
@@ -83,11 +94,11 @@ struct LayoutKernels {
 // null. The caller fences once it has written everything.
 using StreamFn = void (*)(uint8_t* dst, const uint8_t* src, size_t bytes);
 
-// Kernels by PixelLayout, gathers and expansions by pixel size 4, 8, 16.
+// Kernels by PixelLayout, gathers by pixel size 4, 8, 16, expansions by pixel size 4, 8.
 struct KernelSet {
   LayoutKernels layout[5];
   GatherFn gather[3];
-  ExpandFn expand[3];
+  ExpandFn expand[2];
   StreamFn stream;
 };
 

@@ -27,8 +27,8 @@ struct Sse2 {
   static F Select(F m, F a, F b) { return _mm_or_ps(_mm_and_ps(m, a), _mm_andnot_ps(m, b)); }
 
   static Idx Prepare(const int32_t* i) { return {i}; }
-  static bool Windowed(Idx) { return false; }
-  template <bool>
+  static int Way(Idx, Idx) { return 0; }
+  template <int>
   static F Tap(const float* plane, Idx x) {
     return _mm_setr_ps(plane[x.i[0]], plane[x.i[1]], plane[x.i[2]], plane[x.i[3]]);
   }
@@ -60,17 +60,27 @@ struct Sse2 {
   }
 
   template <class Chan>
-  static void ToPlanes(const uint8_t* row, size_t count, float* const planes[4]) {
+  static bool ToPlanes(const uint8_t* row, size_t count, float* const planes[4]) {
     for (size_t x = 0; x < count; ++x) {
       Chan px[4];
       std::memcpy(px, row + x * sizeof(px), sizeof(px));
       for (int k = 0; k < 4; ++k) planes[k][x] = static_cast<float>(px[k]);
     }
     for (int k = 0; k < 4; ++k) std::memset(planes[k] + count, 0, kMaxLanes * sizeof(float));
+    if constexpr (std::is_same_v<Chan, float>) {
+      return PlainBits(reinterpret_cast<const float*>(row), 4 * count);
+    } else {
+      return true;
+    }
+  }
+
+  template <class Chan, int A>
+  static void Copy(const ColumnTaps& c, const RowTaps& r, size_t begin, size_t end, uint8_t* out) {
+    BilinearKernels<Sse2, Chan, A>::CopyEach(c, r, begin, end, out);
   }
 
   template <size_t kSize>
-  static void Gather(const uint8_t* src, size_t, const int32_t* index, size_t n, uint8_t* out) {
+  static void Gather(const uint8_t* src, const int32_t* index, const Window*, size_t n, uint8_t* out) {
     for (size_t k = 0; k < n; ++k) std::memcpy(out + k * kSize, src + static_cast<size_t>(index[k]) * kSize, kSize);
   }
 

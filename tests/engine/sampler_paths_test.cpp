@@ -147,9 +147,10 @@ Job MakeJob(PixelLayout layout, uint32_t src_w, uint32_t src_h, uint32_t dst_w, 
   return j;
 }
 
-// Random channels; some pixels transparent; float sources also hold the values that defeat
-// shortcuts (NaN, infinities, negative zero, tiny and negative alphas).
-void Randomize(Job& j, uint64_t seed) {
+// Random channels; some pixels transparent. Float sources also hold the values that defeat
+// shortcuts (NaN, infinities, negative zero, negative alphas) unless `plain`, in which case every
+// value is finite and positive or +0, tiny alphas and denormals included.
+void Randomize(Job& j, uint64_t seed, bool plain = false) {
   Rng rng{seed};
   const size_t size = PixelSize(j.layout);
   const int alpha = AlphaOf(j.layout);
@@ -164,8 +165,10 @@ void Randomize(Job& j, uint64_t seed) {
       static constexpr float kOdd[] = {0.0f, -0.0f, 0.00005f, -0.5f, 1.0e-40f,
                                        std::numeric_limits<float>::infinity(),
                                        std::numeric_limits<float>::quiet_NaN()};
+      static constexpr float kPlain[] = {0.0f, 0.00005f, 0.0001f, 1.0e-40f};
       const uint32_t k = rng.Below(40);
-      const float v = k < std::size(kOdd) ? kOdd[k] : (c == alpha && k < 15 ? 0.0f : static_cast<float>(rng.Below(1000)) / 999.0f);
+      const float odd = plain ? kPlain[k % std::size(kPlain)] : kOdd[k % std::size(kOdd)];
+      const float v = k < 6 ? odd : (c == alpha && k < 15 ? 0.0f : static_cast<float>(rng.Below(1000)) / 999.0f);
       std::memcpy(at, &v, 4);
     }
   }
@@ -262,7 +265,7 @@ TEST_P(Kernels, MatchTheDefinitionAcrossWidthsScalesAndModes) {
         const float ax = static_cast<float>(rng.Below(8)) * 0.25f - 0.75f;
         Job j = MakeJob(layout, src_w, 1 + rng.Below(5), dst_w, 1 + rng.Below(9), scale, type, blur,
                         static_cast<int>(rng.Below(3)), ax, static_cast<float>(rng.Below(4)) * 0.5f);
-        Randomize(j, rng.Next());
+        Randomize(j, rng.Next(), rng.Below(2) == 0);
         Check(j);
       }
     }
@@ -314,6 +317,21 @@ TEST_P(Kernels, MatchTheDefinitionOnOutputsLargeEnoughToStream) {
                     PIXEL_SHAPE_POINT, 0.5f, 0.5f);
     Randomize(j, b.width);
     Check(j, 0);
+  }
+}
+
+// Float rows are checked one by one: taps of weight 0 are left out only between rows that hold
+// nothing but plain values.
+TEST_P(Kernels, MatchTheDefinitionWherePlainAndOddFloatRowsMeet) {
+  for (PixelLayout layout : {PixelLayout::ARGBFloat, PixelLayout::BGRAFloat}) {
+    for (float scale : {2.0f, 4.0f, 6.5f}) {
+      Job j = MakeJob(layout, 9, 6, 40, 40, scale, SCALE_NEAREST_NEIGHBOR_AA, 1.0f, PIXEL_SHAPE_POINT, 0.5f, 0.5f);
+      Randomize(j, 11, true);
+      float* px = reinterpret_cast<float*>(j.src.data());
+      px[4 * (2 * j.p.src_pitch + 4) + 1] = -0.0f;                                     // row 2
+      px[4 * (4 * j.p.src_pitch + 8) + 2] = std::numeric_limits<float>::infinity();  // row 4, last column
+      Check(j);
+    }
   }
 }
 
