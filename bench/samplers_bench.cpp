@@ -49,31 +49,29 @@ struct SizeCase {
 constexpr SizeCase kSizes[] = {{1920, 1080}, {3840, 2160}};
 constexpr int kScales[] = {2, 4, 8, 32};
 
-// Output buffers written in turn: together at least four times a 32 MiB last-level cache, so a
-// buffer has left the caches before it comes round again. Pages are touched once beforehand.
+// Output buffers written in turn, cut from one pool allocated and touched once, so that every
+// case writes the same memory: at least two buffers and at least 128 MiB in all (four times a
+// 32 MiB last-level cache), so a buffer has left the caches before it comes round again.
 class Ring {
  public:
+  explicit Ring(size_t largest) : pool_bytes_(std::max(2 * largest, size_t{128} << 20)), pool_(new uint8_t[pool_bytes_]) {
+    std::memset(pool_.get(), 1, pool_bytes_);
+  }
   uint8_t* Next(size_t bytes) {
-    if (bytes != bytes_) {
-      buffers_.clear();
-      bytes_ = bytes;
-      const size_t count = std::max<size_t>(2, (size_t{128} << 20) / bytes + 1);
-      for (size_t i = 0; i < count; ++i) {
-        buffers_.emplace_back(new uint8_t[bytes]);
-        std::memset(buffers_.back().get(), 1, bytes);
-      }
-    }
-    next_ = (next_ + 1) % buffers_.size();
-    return buffers_[next_].get();
+    const size_t stride = (bytes + 4095) / 4096 * 4096;
+    const size_t count = pool_bytes_ / stride;
+    next_ = (next_ + 1) % count;
+    return pool_.get() + next_ * stride;
   }
 
  private:
-  size_t bytes_ = 0, next_ = 0;
-  std::vector<std::unique_ptr<uint8_t[]>> buffers_;
+  size_t pool_bytes_;
+  std::unique_ptr<uint8_t[]> pool_;
+  size_t next_ = 0;
 };
 
 Ring& Outputs() {
-  static Ring ring;
+  static Ring ring(size_t{3840} * 2160 * 16);
   return ring;
 }
 
@@ -122,7 +120,7 @@ struct Case {
   size_t OutputBytes() const { return size_t{size.width} * size.height * PixelSize(layout.layout); }
 };
 
-// Fills the ring before the clock starts.
+// Makes the ring before the clock starts.
 void Prepare(const Case& c) { Outputs().Next(c.OutputBytes()); }
 
 void Report(benchmark::State& state, const Case& c) {

@@ -183,11 +183,11 @@ const uint8_t* SourceRow(const void* src, int32_t r, const ScaleParams& p, size_
 
 size_t GatherSlot(size_t pixel_size) { return pixel_size == 4 ? 0 : pixel_size == 8 ? 1 : 2; }
 
-// Windows for gathering by `index` from an array of `count` pixels that is readable for 32
-// bytes past any index: each 32 bytes of output whose sources lie within 32 bytes are one load
-// and a permute. Near the end of the array the window moves back to stay inside it.
+// Windows for gathering 4- or 8-byte pixels by `index` from an array of `count` pixels: each 32
+// bytes of output whose sources lie within 32 bytes are one load and a permute. Near the end of
+// the array the window moves back to stay inside it.
 void MakeWindows(const int32_t* index, size_t n, size_t count, size_t px, samplers::Window* windows) {
-  const int32_t lanes = static_cast<int32_t>(32 / px);
+  const int32_t lanes = px == 4 ? 8 : 4;
   const int32_t last = static_cast<int32_t>(count) - lanes;
   for (size_t k = 0; k + static_cast<size_t>(lanes) <= n; k += static_cast<size_t>(lanes)) {
     samplers::Window& w = windows[k / static_cast<size_t>(lanes)];
@@ -196,14 +196,9 @@ void MakeWindows(const int32_t* index, size_t n, size_t count, size_t px, sample
     w.base = -1;
     if (last < 0 || hi - lo >= lanes) continue;
     w.base = std::min(lo, last);
-    // Each pixel takes 32 / lanes of the window's eight 32-bit lanes.
-    const int32_t per = 8 / lanes;
-    for (int32_t l = 0; l < 8; ++l) w.lane[l] = per * (i[l / per] - w.base) + l % per;
+    for (int32_t l = 0; l < lanes; ++l) w.offset[l] = static_cast<uint8_t>(i[l] - w.base);
   }
 }
-
-// ---------------------------------------------------------------------------------------------
-// Nearest
 
 void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& p, uint32_t row_begin,
              uint32_t row_end) {
@@ -227,26 +222,63 @@ void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& 
   uint32_t x1 = x0;
   while (x1 < width && RoundedIndex(mx(x1), p.src_width, i)) index[x1++ - x0] = i;
   const size_t n = x1 - x0;
+
+  // Large outputs whose rows all share one alignment are written straight from the gathered
+  // vectors, to all the rows of one source row at once when there are at most four (more would
+  // scatter the streaming stores over too many lines at a time). Otherwise each row is a copy of
+  // a row image.
+  const samplers::KernelSet& kernels = Kernels();
+  const Rows rows(dst, p, px, row_begin, row_end);
+  const uintptr_t first = reinterpret_cast<uintptr_t>(rows.At(row_begin)) + x0 * px;
+  const bool straight = rows.stream && (static_cast<int64_t>(p.dst_pitch) * static_cast<int64_t>(px)) % 32 == 0 &&
+                        first % px == 0;
+  // Pixels before the first 32-byte boundary of the inside columns.
+  const size_t head = straight ? std::min(n, (32 - first % 32) % 32 / px) : 0;
+  if (px < 16) MakeWindows(index + head, n - head, p.src_width, px, windows);
   std::memset(image, 0, x0 * px);
   std::memset(image + x1 * px, 0, (width - x1) * px);
-  MakeWindows(index, n, p.src_width, px, windows);
 
-  const samplers::GatherFn gather = Kernels().gather[GatherSlot(px)];
-  const Rows rows(dst, p, px, row_begin, row_end);
-  bool built = false;
-  int32_t built_row = 0;
-  for (uint32_t y = row_begin; y < row_end; ++y) {
+  bool built = false, run_started = false, run_straight = false;
+  int32_t built_row = 0, run_row = 0;
+  for (uint32_t y = row_begin; y < row_end;) {
     int32_t y1;
     if (n == 0 || !RoundedIndex(my(y), p.src_height, y1)) {
-      rows.Zero(y);
+      rows.Zero(y++);
+      continue;
+    }
+    const uint8_t* in = SourceRow(src, y1, p, px);
+    // More rows than that of one source row come cheaper as copies of one image; decided when
+    // the source row's first row comes.
+    if (!run_started || y1 != run_row) {
+      int32_t fifth;
+      run_started = true;
+      run_row = y1;
+      run_straight = straight && !(y + 4 < row_end && RoundedIndex(my(y + 4), p.src_height, fifth) && fifth == y1);
+    }
+    if (run_straight) {
+      uint8_t* outs[4];
+      size_t k = 0;
+      int32_t next;
+      do {
+        outs[k++] = rows.At(y) + x0 * px;
+      } while (++y < row_end && k < 4 && RoundedIndex(my(y), p.src_height, next) && next == y1);
+      for (size_t r = 0; r < k; ++r) {
+        rows.Write(outs[r] - x0 * px, nullptr, x0 * px);
+        for (size_t q = 0; q < head; ++q) std::memcpy(outs[r] + q * px, in + static_cast<size_t>(index[q]) * px, px);
+        outs[r] += head * px;
+      }
+      kernels.gather_rows[GatherSlot(px)](in, index + head, windows, n - head, outs, k);
+      for (size_t r = 0; r < k; ++r) rows.Write(outs[r] + (n - head) * px, nullptr, (width - x1) * px);
       continue;
     }
     if (!built || y1 != built_row) {
-      gather(SourceRow(src, y1, p, px), index, windows, n, image + x0 * px);
+      // The windows start after the head.
+      for (size_t q = 0; q < head; ++q) std::memcpy(image + (x0 + q) * px, in + static_cast<size_t>(index[q]) * px, px);
+      kernels.gather[GatherSlot(px)](in, index + head, windows, n - head, image + (x0 + head) * px);
       built = true;
       built_row = y1;
     }
-    rows.Copy(y, image);
+    rows.Copy(y++, image);
   }
 }
 
@@ -341,7 +373,6 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
   const size_t slots = width + 2 * kMaxLanes;
   Arena arena(Rounded(width * sizeof(Taps)) + Rounded(width * sizeof(int32_t)) + 8 * Rounded(slots * 4) +
               Rounded((width / group + 1) * sizeof(samplers::Lanes)) + Rounded((slots + kMaxLanes) * px) +
-              Rounded((width / 2 + 1) * sizeof(samplers::Window)) +
               Rounded((width + kMaxLanes) * px) + Rounded(8 * (plane_count + kMaxLanes) * sizeof(float)));
   Taps* distinct = arena.Take<Taps>(width);
   int32_t* of = arena.Take<int32_t>(width);
@@ -355,7 +386,6 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
   uint32_t* keep_sel = arena.Take<uint32_t>(slots);
   samplers::Lanes* groups = arena.Take<samplers::Lanes>(width / group + 1);
   uint8_t* values = arena.Take<uint8_t>((slots + kMaxLanes) * px);
-  samplers::Window* windows = arena.Take<samplers::Window>(width / 2 + 1);
   uint8_t* image = arena.Take<uint8_t>((width + kMaxLanes) * px);
   float* plane_storage = arena.Take<float>(8 * (plane_count + kMaxLanes));
 
@@ -444,7 +474,6 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
   std::memset(image, 0, x0 * px);
   std::memset(image + x1 * px, 0, (width - x1) * px);
   std::memset(values, 0, (slots + kMaxLanes) * px);
-  if (!direct && px == 16) MakeWindows(slot_of, n, end[1], px, windows);
 
   // 16-byte pixels are expanded by their slots, one vector each; smaller ones by groups.
   const samplers::ExpandFn expand = px == 16 ? nullptr : Kernels().expand[GatherSlot(px)];
@@ -490,7 +519,7 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
         // The padding lanes ran past the inside columns: clear what they wrote.
         std::memset(image + x1 * px, 0, (std::min<size_t>(x0 + end[1], width) - x1) * px);
       } else if (px == 16) {
-        gather16(values, slot_of, windows, n, image + x0 * px);
+        gather16(values, slot_of, nullptr, n, image + x0 * px);
       } else {
         expand(values, groups, n, image + x0 * px);
       }

@@ -192,23 +192,57 @@ struct Avx2 {
     }
   }
 
+  // 32 bytes of gathered pixels: from a window when there is one, else pixel by pixel (16-byte
+  // pixels always, two loads).
+  template <size_t kSize>
+  static __m256i Chunk(const uint8_t* src, const int32_t* index, const Window* w) {
+    if constexpr (kSize == 16) {
+      return _mm256_inserti128_si256(
+          _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16 * size_t(index[0])))),
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16 * size_t(index[1]))), 1);
+    } else {
+      if (w->base < 0) {
+        alignas(32) uint8_t chunk[32];
+        for (size_t l = 0; l < 32 / kSize; ++l) std::memcpy(chunk + l * kSize, src + size_t(index[l]) * kSize, kSize);
+        return _mm256_load_si256(reinterpret_cast<const __m256i*>(chunk));
+      }
+      __m256i lanes;
+      if constexpr (kSize == 4) {
+        uint64_t packed;
+        std::memcpy(&packed, w->offset, 8);
+        lanes = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<int64_t>(packed)));
+      } else {
+        uint32_t packed;
+        std::memcpy(&packed, w->offset, 4);
+        lanes = Halves(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int32_t>(packed))));
+      }
+      return _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + kSize * size_t(w->base))),
+                                         lanes);
+    }
+  }
+
   template <size_t kSize>
   static void Gather(const uint8_t* src, const int32_t* index, const Window* windows, size_t n, uint8_t* out) {
+    constexpr size_t kLanes = 32 / kSize;
     size_t k = 0;
-    {
-      constexpr size_t kLanes = 32 / kSize;
-      const Window* w = windows;
-      for (; k + kLanes <= n; k += kLanes, ++w) {
-        if (w->base < 0) {
-          for (size_t l = k; l < k + kLanes; ++l) std::memcpy(out + l * kSize, src + size_t(index[l]) * kSize, kSize);
-          continue;
-        }
-        const __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + kSize * size_t(w->base)));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kSize * k),
-                            _mm256_permutevar8x32_epi32(px, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w->lane))));
-      }
+    for (const Window* w = windows; k + kLanes <= n; k += kLanes, w += kSize < 16 ? 1 : 0) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kSize * k), Chunk<kSize>(src, index + k, w));
     }
     for (; k < n; ++k) std::memcpy(out + k * kSize, src + static_cast<size_t>(index[k]) * kSize, kSize);
+  }
+
+  template <size_t kSize>
+  static void GatherRows(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
+                         uint8_t* const* outs, size_t k) {
+    constexpr size_t kLanes = 32 / kSize;
+    size_t q = 0;
+    for (const Window* w = windows; q + kLanes <= n; q += kLanes, w += kSize < 16 ? 1 : 0) {
+      const __m256i v = Chunk<kSize>(src, index + q, w);
+      for (size_t r = 0; r < k; ++r) _mm256_stream_si256(reinterpret_cast<__m256i*>(outs[r] + q * kSize), v);
+    }
+    for (; q < n; ++q) {
+      for (size_t r = 0; r < k; ++r) std::memcpy(outs[r] + q * kSize, src + size_t(index[q]) * kSize, kSize);
+    }
   }
 
   static void Stream(uint8_t* dst, const uint8_t* src, size_t bytes) {

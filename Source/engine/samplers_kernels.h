@@ -54,16 +54,16 @@ using TapsFn = void (*)(const ColumnTaps& cols, const RowTaps& row, size_t begin
 // 0x7F800000). Integer channels always are.
 using PlanesFn = bool (*)(const uint8_t* row, size_t count, float* const planes[4]);
 
-// For each 32 bytes of gathered pixels (8, 4 or 2 of them): when their sources lie within 32
-// bytes of the source, the first source pixel of that window and the 32-bit lanes of the window
-// each output lane takes; otherwise base is -1.
+// For each 32 bytes of gathered 4- or 8-byte pixels (8 or 4 of them): when their sources lie
+// within 32 bytes of the source, the first source pixel of that window and each output pixel's
+// offset from it; otherwise base is -1.
 struct Window {
-  int32_t lane[8];
   int32_t base;
+  uint8_t offset[8];
 };
 
 // out[k] = src[index[k]] for k in [0, n), pixels of 4, 8 or 16 bytes; the windows (one per 32
-// bytes of output) may replace the index.
+// bytes of output, null for 16-byte pixels) may replace the index.
 using GatherFn = void (*)(const uint8_t* src, const int32_t* index, const Window* windows, size_t n, uint8_t* out);
 
 // Where the destination columns find their values when the distinct column taps were computed
@@ -90,6 +90,11 @@ struct LayoutKernels {
   PlanesFn planes;
 };
 
+// The same gather written to k destination rows at once: the 32-byte chunks of each
+// (32-byte aligned) with streaming stores, a last partial chunk with ordinary ones.
+using GatherRowsFn = void (*)(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
+                              uint8_t* const* outs, size_t k);
+
 // Writes bytes to dst (any alignment) with streaming stores: a copy of src, or zeros when src is
 // null. The caller fences once it has written everything.
 using StreamFn = void (*)(uint8_t* dst, const uint8_t* src, size_t bytes);
@@ -98,6 +103,7 @@ using StreamFn = void (*)(uint8_t* dst, const uint8_t* src, size_t bytes);
 struct KernelSet {
   LayoutKernels layout[5];
   GatherFn gather[3];
+  GatherRowsFn gather_rows[3];
   ExpandFn expand[2];
   StreamFn stream;
 };

@@ -8,8 +8,8 @@
 // Div, And, Greater (all-ones lanes where a > b) and Select(mask, a, b); Idx, Prepare(indices),
 // Way(idx, idx) choosing how Tap<way>(plane, idx) reads N plane values for both index sets; Store<Chan>(F[4], out) to write N pixels of four
 // channels in memory order, converting integers by truncation toward zero and keeping their low
-// bits; Copy<Chan, A> (or BilinearKernels::CopyEach), ToPlanes, Gather, Expand and Stream as
-// declared in samplers_kernels.h.
+// bits; Copy<Chan, A> (or BilinearKernels::CopyEach), ToPlanes, Gather, GatherRows, Expand and
+// Stream as declared in samplers_kernels.h.
 #pragma once
 #include <emmintrin.h>
 
@@ -195,6 +195,7 @@ constexpr KernelSet MakeKernelSet() {
            BilinearKernels<V, float, 0>::Set(), BilinearKernels<V, uint8_t, 3>::Set(),
            BilinearKernels<V, float, 3>::Set()},
           {&V::template Gather<4>, &V::template Gather<8>, &V::template Gather<16>},
+          {&V::template GatherRows<4>, &V::template GatherRows<8>, &V::template GatherRows<16>},
           {&V::template Expand<4>, &V::template Expand<8>},
           &V::Stream};
 }

@@ -84,6 +84,22 @@ struct Sse2 {
     for (size_t k = 0; k < n; ++k) std::memcpy(out + k * kSize, src + static_cast<size_t>(index[k]) * kSize, kSize);
   }
 
+  template <size_t kSize>
+  static void GatherRows(const uint8_t* src, const int32_t* index, const Window*, size_t n, uint8_t* const* outs,
+                         size_t k) {
+    constexpr size_t kLanes = 16 / kSize;
+    size_t q = 0;
+    for (; q + kLanes <= n; q += kLanes) {
+      alignas(16) uint8_t chunk[16];
+      for (size_t l = 0; l < kLanes; ++l) std::memcpy(chunk + l * kSize, src + size_t(index[q + l]) * kSize, kSize);
+      const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(chunk));
+      for (size_t r = 0; r < k; ++r) _mm_stream_si128(reinterpret_cast<__m128i*>(outs[r] + q * kSize), v);
+    }
+    for (; q < n; ++q) {
+      for (size_t r = 0; r < k; ++r) std::memcpy(outs[r] + q * kSize, src + size_t(index[q]) * kSize, kSize);
+    }
+  }
+
   static void Stream(uint8_t* dst, const uint8_t* src, size_t bytes) {
     const size_t head = bytes < (16 - reinterpret_cast<uintptr_t>(dst) % 16) % 16 ? bytes : (16 - reinterpret_cast<uintptr_t>(dst) % 16) % 16;
     size_t k = head;

@@ -125,6 +125,7 @@ struct Job {
   PixelLayout layout;
   ScaleParams p;
   std::vector<uint8_t> src;  // src_height rows of src_pitch pixels
+  size_t misalign = 0;       // bytes past a 32-byte boundary where the destination starts
 };
 
 Job MakeJob(PixelLayout layout, uint32_t src_w, uint32_t src_h, uint32_t dst_w, uint32_t dst_h, float scale,
@@ -191,18 +192,21 @@ std::vector<uint8_t> Expected(const Job& j) {
 
 // Renders in two calls split at `split` rows, as a caller dividing the work would.
 std::vector<uint8_t> Actual(const Job& j, uint32_t split) {
-  std::vector<uint8_t> out = Blank(j);
+  const std::vector<uint8_t> blank = Blank(j);
+  std::vector<uint8_t> storage(blank.size() + 64);
+  uint8_t* out = storage.data() + (32 - reinterpret_cast<uintptr_t>(storage.data()) % 32) % 32 + j.misalign;
+  std::memcpy(out, blank.data(), blank.size());
   ScaleParams p = j.p;
   const bool nearest = p.type == SCALE_NEAREST_NEIGHBOR || (p.type == SCALE_NEAREST_NEIGHBOR_AA && !(p.edge_blur_coeff > 0.0f));
   if (p.type == SCALE_BILINEAR) p.edge_blur_coeff = p.scale;
   for (auto [begin, end] : {std::pair{0u, split}, std::pair{split, p.dst_height}}) {
     if (nearest) {
-      SampleNearest(j.layout, j.src.data(), out.data(), p, begin, end);
+      SampleNearest(j.layout, j.src.data(), out, p, begin, end);
     } else {
-      SampleBilinear(j.layout, j.src.data(), out.data(), p, begin, end);
+      SampleBilinear(j.layout, j.src.data(), out, p, begin, end);
     }
   }
-  return out;
+  return std::vector<uint8_t>(out, out + blank.size());
 }
 
 std::string Describe(const Job& j) {
@@ -309,14 +313,22 @@ TEST_P(Kernels, MatchTheDefinitionOnOutputsLargeEnoughToStream) {
     PixelLayout layout;
     uint32_t width, height;
     ScalingType type;
+    float scale;
   };
-  for (const Big& b : {Big{PixelLayout::BGRA8, 1100, 1000, SCALE_NEAREST_NEIGHBOR_AA},
-                       Big{PixelLayout::ARGB16, 800, 700, SCALE_NEAREST_NEIGHBOR},
-                       Big{PixelLayout::ARGBFloat, 600, 450, SCALE_NEAREST_NEIGHBOR_AA}}) {
-    Job j = MakeJob(b.layout, b.width / 3 + 2, b.height / 3, b.width, b.height, 3.0f, b.type, 1.0f,
-                    PIXEL_SHAPE_POINT, 0.5f, 0.5f);
-    Randomize(j, b.width);
-    Check(j, 0);
+  // Nearest rows of one source row go straight to the destination up to four of them, through a
+  // row image beyond, when rows are whole 32-byte blocks apart (pitch = width + 2 here).
+  for (const Big& b : {Big{PixelLayout::BGRA8, 1100, 1000, SCALE_NEAREST_NEIGHBOR_AA, 3.0f},
+                       Big{PixelLayout::ARGB16, 798, 700, SCALE_NEAREST_NEIGHBOR, 3.0f},
+                       Big{PixelLayout::ARGB8, 1102, 1000, SCALE_NEAREST_NEIGHBOR, 6.5f},
+                       Big{PixelLayout::ARGBFloat, 598, 450, SCALE_NEAREST_NEIGHBOR, 2.0f},
+                       Big{PixelLayout::ARGBFloat, 600, 450, SCALE_NEAREST_NEIGHBOR_AA, 3.0f}}) {
+    for (size_t misalign : {size_t{0}, static_cast<size_t>(PixelSize(b.layout))}) {
+      Job j = MakeJob(b.layout, static_cast<uint32_t>(b.width / b.scale) + 2, static_cast<uint32_t>(b.height / b.scale),
+                      b.width, b.height, b.scale, b.type, 1.0f, PIXEL_SHAPE_POINT, 0.5f, 0.5f);
+      j.misalign = misalign;
+      Randomize(j, b.width);
+      Check(j, 0);
+    }
   }
 }
 
