@@ -164,8 +164,9 @@ struct Avx2 {
     }
   }
 
-  // Copies of source pixels (transparent black where alpha is 0) for 8-bit pixels, eight at a
-  // time from one window when their rising indices allow; other layouts one by one.
+  // Copies of source pixels (transparent black where alpha is 0): 8-bit pixels eight at a time
+  // from one window when their rising indices allow, float pixels two at a time, 16-bit pixels
+  // one by one.
   template <class Chan, int A>
   static void Copy(const ColumnTaps& c, const RowTaps& r, size_t begin, size_t end, uint8_t* out) {
     if constexpr (sizeof(Chan) == 1) {
@@ -186,6 +187,24 @@ struct Avx2 {
         const __m256i keep = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(c.keep_sel + j)), row_keep);
         const __m256i clear = _mm256_cmpeq_epi32(_mm256_and_si256(px, alpha), _mm256_setzero_si256());
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_and_si256(_mm256_andnot_si256(clear, px), keep));
+      }
+    } else if constexpr (std::is_same_v<Chan, float>) {
+      // Two pixels per vector. Alpha is masked, then the pixel kept above the threshold and
+      // alpha x pixel (alpha itself in the alpha lane) at or below it.
+      const __m256i row_keep = _mm256_set1_epi32(static_cast<int32_t>(r.keep_sel));
+      const __m256i spread = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
+      const __m256 threshold = _mm256_set1_ps(0.0001f);
+      for (size_t j = begin; j < end; j += 2, out += 32) {
+        const __m256 px = _mm256_insertf128_ps(
+            _mm256_castps128_ps256(_mm_loadu_ps(reinterpret_cast<const float*>(r.raw_sel + 16 * size_t(c.sel[j])))),
+            _mm_loadu_ps(reinterpret_cast<const float*>(r.raw_sel + 16 * size_t(c.sel[j + 1]))), 1);
+        const __m256i keep = _mm256_and_si256(
+            _mm256_permutevar8x32_epi32(_mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c.keep_sel + j))),
+                                        spread),
+            row_keep);
+        const __m256 a = _mm256_and_ps(_mm256_permute_ps(px, A * 0x55), _mm256_castsi256_ps(keep));
+        const __m256 scaled = _mm256_blend_ps(_mm256_mul_ps(a, px), a, (1 << A) | (1 << (A + 4)));
+        _mm256_storeu_ps(reinterpret_cast<float*>(out), _mm256_blendv_ps(scaled, px, _mm256_cmp_ps(a, threshold, _CMP_GT_OQ)));
       }
     } else {
       BilinearKernels<Avx2, Chan, A>::CopyEach(c, r, begin, end, out);
