@@ -152,9 +152,9 @@ struct Rows {
   size_t pixel_size, row_bytes;
   bool stream;
   samplers::StreamFn copy;
-  Rows(void* d, const ScaleParams& p, size_t px, uint32_t row_begin, uint32_t row_end)
+  Rows(void* d, const ScaleParams& p, size_t px, uint32_t row_begin, uint32_t row_end, samplers::StreamFn streamed)
       : dst(static_cast<uint8_t*>(d)), pitch(p.dst_pitch), pixel_size(px), row_bytes(px * p.dst_width),
-        stream(row_bytes * (row_end - row_begin) >= kStreamBytes), copy(Kernels().stream) {}
+        stream(row_bytes * (row_end - row_begin) >= kStreamBytes), copy(streamed) {}
   ~Rows() {
     // Streaming stores are weakly ordered: make them visible before the caller reads the output.
     if (stream) _mm_sfence();
@@ -227,8 +227,8 @@ void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& 
   // vectors, to all the rows of one source row at once when there are at most four (more would
   // scatter the streaming stores over too many lines at a time). Otherwise each row is a copy of
   // a row image.
-  const samplers::KernelSet& kernels = Kernels();
-  const Rows rows(dst, p, px, row_begin, row_end);
+  const KernelSet& kernels = Kernels();
+  const Rows rows(dst, p, px, row_begin, row_end, kernels.stream);
   const uintptr_t first = reinterpret_cast<uintptr_t>(rows.At(row_begin)) + x0 * px;
   const bool straight = rows.stream && (static_cast<int64_t>(p.dst_pitch) * static_cast<int64_t>(px)) % 32 == 0 &&
                         first % px == 0;
@@ -354,7 +354,8 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
   const Mapper my(p.scale, p.anchor_y, p.pixel_shape);
   const float coeff = std::max(1.0f, p.scale / p.edge_blur_coeff);
   const bool point = p.pixel_shape == PIXEL_SHAPE_POINT;
-  const samplers::LayoutKernels& kernels = Kernels().layout[static_cast<int>(layout)];
+  const KernelSet& set = Kernels();
+  const samplers::LayoutKernels& kernels = set.layout[static_cast<int>(layout)];
   // Integer channels are always plain; float rows are checked as they are converted.
   const bool always_plain = layout != PixelLayout::ARGBFloat && layout != PixelLayout::BGRAFloat;
 
@@ -402,9 +403,8 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
   }
 
   // Two lists, each padded to whole chunks by repeating its last entry: columns whose weights are
-  // exactly 1 and 0 first, the others after; or, when the first would be short, every column in
-  // the second.
-  // A few such columns (Linear at large scales) are not worth the expansion they force.
+  // exactly 1 and 0 first, the others after. When such columns are few (Linear at large scales)
+  // they are not worth the expansion a split forces, and every column goes in the second list.
   size_t singles = 0;
   for (size_t k = 0; k < count; ++k) singles += distinct[k].Single() ? 1 : 0;
   const bool split = singles * 4 >= count;
@@ -475,11 +475,11 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
   std::memset(image + x1 * px, 0, (width - x1) * px);
   std::memset(values, 0, (slots + kMaxLanes) * px);
 
-  // 16-byte pixels are expanded by their slots, one vector each; smaller ones by groups.
-  const samplers::ExpandFn expand = px == 16 ? nullptr : Kernels().expand[GatherSlot(px)];
-  const samplers::GatherFn gather16 = Kernels().gather[2];
+  // 16-byte pixels are expanded by their slots, two loads per vector; smaller ones by groups.
+  const samplers::ExpandFn expand = px == 16 ? nullptr : set.expand[GatherSlot(px)];
+  const samplers::GatherFn gather16 = set.gather[2];
   PlaneRows planes(plane_storage, plane_count, src, p, px, first, kernels.planes);
-  const Rows rows(dst, p, px, row_begin, row_end);
+  const Rows rows(dst, p, px, row_begin, row_end, set.stream);
   bool built = false;
   Taps last_row{};
   for (uint32_t y = row_begin; y < row_end; ++y) {

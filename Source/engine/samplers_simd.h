@@ -5,11 +5,11 @@
 // instruction set.
 //
 // A vector type V provides: N (lanes); F (N floats); Load, LoadMask, Set, SetMask, Add, Mul,
-// Div, And, Greater (all-ones lanes where a > b) and Select(mask, a, b); Idx, Prepare(indices),
-// Way(idx, idx) choosing how Tap<way>(plane, idx) reads N plane values for both index sets; Store<Chan>(F[4], out) to write N pixels of four
-// channels in memory order, converting integers by truncation toward zero and keeping their low
-// bits; Copy<Chan, A> (or BilinearKernels::CopyEach), ToPlanes, Gather, GatherRows, Expand and
-// Stream as declared in samplers_kernels.h.
+// Div, And, Greater (all-ones lanes where a > b) and Select(mask, a, b); Idx and Prepare(indices)
+// for N plane columns, Way(idx, idx) choosing how Tap<way>(plane, idx) reads them for both index
+// sets; Store<Chan>(F[4], out) writing N pixels of four channels in memory order, integers
+// truncated toward zero with their low bits kept; and Copy<Chan, A> (or BilinearKernels'
+// CopyEach), ToPlanes, Gather, GatherRows, Expand and Stream as declared in samplers_kernels.h.
 #pragma once
 #include <emmintrin.h>
 

@@ -101,7 +101,8 @@ struct Sse2 {
   }
 
   static void Stream(uint8_t* dst, const uint8_t* src, size_t bytes) {
-    const size_t head = bytes < (16 - reinterpret_cast<uintptr_t>(dst) % 16) % 16 ? bytes : (16 - reinterpret_cast<uintptr_t>(dst) % 16) % 16;
+    const size_t align = (16 - reinterpret_cast<uintptr_t>(dst) % 16) % 16;
+    const size_t head = bytes < align ? bytes : align;
     size_t k = head;
     if (src != nullptr) {
       std::memcpy(dst, src, head);
