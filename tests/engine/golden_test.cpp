@@ -11,13 +11,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
-#include <limits>
 #include <string>
 #include <vector>
 
 #include "engine/samplers.h"
+#include "sampler_data.h"
 
 namespace {
+
+using namespace sampler_data;
 
 struct GoldenHash {
   const char* group;
@@ -26,31 +28,6 @@ struct GoldenHash {
 
 constexpr GoldenHash kGolden[] = {
 #include "golden_hashes.inc"
-};
-
-// Portable across compilers and standard libraries, unlike the <random> distributions.
-struct SplitMix {
-  uint64_t s;
-  uint64_t Next() {
-    uint64_t z = (s += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-  }
-  float Unit() { return static_cast<float>(Next() >> 40) / 16777216.0f; }  // [0, 1)
-};
-
-struct LayoutInfo {
-  PixelLayout layout;
-  const char* name;
-  bool is_float;
-  int alpha;  // channel index of alpha in memory order
-};
-
-constexpr LayoutInfo kLayouts[] = {
-    {PixelLayout::ARGB8, "ARGB8", false, 0},         {PixelLayout::ARGB16, "ARGB16", false, 0},
-    {PixelLayout::ARGBFloat, "ARGBFloat", true, 0}, {PixelLayout::BGRA8, "BGRA8", false, 3},
-    {PixelLayout::BGRAFloat, "BGRAFloat", true, 3},
 };
 
 struct Mode {
@@ -79,45 +56,6 @@ constexpr Anchor kAnchors[] = {
     {0.0f, 0.0f, false}, {0.5f, 0.5f, false}, {0.3f, 0.71f, false},
     {-23.5f, 17.25f, true}, {1.0e6f, -1.0e6f, false},
 };
-
-// Float sources hold the values that make arithmetic shortcuts unsafe: transparent and nearly
-// transparent pixels, the 0.0001 threshold itself, negative zero, negative and large alphas,
-// denormals, infinities and NaN.
-float SpecialFloat(SplitMix& rng, bool alpha) {
-  const uint64_t k = rng.Next() % 64;
-  switch (k) {
-    case 0: return 0.0f;
-    case 1: return -0.0f;
-    case 2: return alpha ? 0.00005f : 1.0e-40f;
-    case 3: return 0.0001f;
-    case 4: return -0.5f;
-    case 5: return 1.75f;
-    case 6: return std::numeric_limits<float>::infinity();
-    case 7: return -std::numeric_limits<float>::infinity();
-    case 8: return std::numeric_limits<float>::quiet_NaN();
-    case 9: return 3.0e38f;
-    default: return k < 20 && alpha ? 0.0f : rng.Unit();
-  }
-}
-
-void FillSource(const LayoutInfo& l, std::vector<uint8_t>& bytes, uint64_t seed) {
-  SplitMix rng{seed};
-  const size_t size = PixelSize(l.layout);
-  for (size_t i = 0; i + size <= bytes.size(); i += size) {
-    for (int c = 0; c < 4; ++c) {
-      uint8_t* at = bytes.data() + i + c * (size / 4);
-      if (l.is_float) {
-        const float v = SpecialFloat(rng, c == l.alpha);
-        std::memcpy(at, &v, 4);
-      } else if (c == l.alpha && rng.Next() % 5 == 0) {
-        std::memset(at, 0, size / 4);
-      } else {
-        const uint64_t v = rng.Next();
-        std::memcpy(at, &v, size / 4);
-      }
-    }
-  }
-}
 
 // FNV-1a over every byte, row padding included. NaN payloads are folded into one: which of two
 // NaN operands an addition passes on is the compiler's choice, NaN-ness itself is not.
@@ -173,15 +111,9 @@ uint64_t RenderJob(const LayoutInfo& l, const Mode& m, int shape, float scale, c
 }
 
 // Each instruction set of the kernels must reproduce the list on its own.
-class Golden : public ::testing::TestWithParam<SamplerKernels> {
- protected:
-  void SetUp() override {
-    if (!ForceSamplerKernels(GetParam())) GTEST_SKIP() << "instruction set not available here";
-  }
-  void TearDown() override { ForceSamplerKernels(SamplerKernels::Auto); }
-};
+using Golden = EveryKernelSet;
 INSTANTIATE_TEST_SUITE_P(Kernels, Golden, ::testing::Values(SamplerKernels::SSE2, SamplerKernels::AVX2),
-                         [](const auto& info) { return info.param == SamplerKernels::SSE2 ? "SSE2" : "AVX2"; });
+                         KernelSetName);
 
 TEST_P(Golden, EveryLayoutModeShapeScaleAndAnchorKeepsItsOutput) {
   const bool print = std::getenv("TESSGRAIN_GOLDEN_PRINT") != nullptr;
