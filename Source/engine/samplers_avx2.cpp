@@ -168,7 +168,9 @@ struct Avx2 {
   // from one window when their rising indices allow, float pixels two at a time, 16-bit pixels
   // one by one.
   template <class Chan, int A>
-  static void Copy(const ColumnTaps& c, const RowTaps& r, size_t begin, size_t end, uint8_t* out) {
+  static void Copy(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end, uint8_t* out) {
+    const ColumnTaps c = columns;
+    const RowTaps r = row;
     if constexpr (sizeof(Chan) == 1) {
       const __m256i alpha = _mm256_set1_epi32(0xFF << (8 * A));
       const __m256i row_keep = _mm256_set1_epi32(static_cast<int32_t>(r.keep_sel));
@@ -250,17 +252,32 @@ struct Avx2 {
     for (; k < n; ++k) std::memcpy(out + k * kSize, src + static_cast<size_t>(index[k]) * kSize, kSize);
   }
 
-  template <size_t kSize>
-  static void GatherRows(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
-                         uint8_t* const* outs, size_t k) {
+  // The row count is a constant of each instantiation, so the row pointers stay in registers
+  // instead of being reloaded after every store (a store through uint8_t* may alias them).
+  template <size_t kSize, size_t kRows>
+  static void GatherInto(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
+                         uint8_t* const* outs) {
     constexpr size_t kLanes = 32 / kSize;
+    uint8_t* o[kRows];
+    for (size_t r = 0; r < kRows; ++r) o[r] = outs[r];
     size_t q = 0;
     for (const Window* w = windows; q + kLanes <= n; q += kLanes, w += kSize < 16 ? 1 : 0) {
       const __m256i v = Chunk<kSize>(src, index + q, w);
-      for (size_t r = 0; r < k; ++r) _mm256_stream_si256(reinterpret_cast<__m256i*>(outs[r] + q * kSize), v);
+      for (size_t r = 0; r < kRows; ++r) _mm256_stream_si256(reinterpret_cast<__m256i*>(o[r] + q * kSize), v);
     }
     for (; q < n; ++q) {
-      for (size_t r = 0; r < k; ++r) std::memcpy(outs[r] + q * kSize, src + size_t(index[q]) * kSize, kSize);
+      for (size_t r = 0; r < kRows; ++r) std::memcpy(o[r] + q * kSize, src + size_t(index[q]) * kSize, kSize);
+    }
+  }
+
+  template <size_t kSize>
+  static void GatherRows(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
+                         uint8_t* const* outs, size_t k) {
+    switch (k) {
+      case 1: GatherInto<kSize, 1>(src, index, windows, n, outs); break;
+      case 2: GatherInto<kSize, 2>(src, index, windows, n, outs); break;
+      case 3: GatherInto<kSize, 3>(src, index, windows, n, outs); break;
+      default: GatherInto<kSize, 4>(src, index, windows, n, outs); break;
     }
   }
 

@@ -90,7 +90,7 @@ struct LayoutKernels {
   PlanesFn planes;
 };
 
-// The same gather written to k destination rows at once: the 32-byte chunks of each
+// The same gather written to k destination rows at once (1 to 4): the 32-byte chunks of each
 // (32-byte aligned) with streaming stores, a last partial chunk with ordinary ones.
 using GatherRowsFn = void (*)(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
                               uint8_t* const* outs, size_t k);

@@ -31,7 +31,9 @@ struct BilinearKernels {
   static F Divisor(F total) { return V::Select(V::Greater(total, V::Set(0.0001f)), total, V::Set(1.0f)); }
 
   // All four taps: ((w0 + w1) + w2) + w3 with w = (xb * yb) * alpha. The colour taps are read
-  // only once the weights are known, which keeps fewer vectors alive.
+  // only once the weights are known, which keeps fewer vectors alive. (The loops below work on
+  // local copies of the tables: their pointers then stay in registers, where a store through
+  // uint8_t*, which may alias anything, would otherwise force them to be reloaded.)
   template <int kWay>
   static void FullChunk(const ColumnTaps& c, const RowTaps& r, size_t j, const typename V::Idx& t1,
                         const typename V::Idx& t2, uint8_t* out) {
@@ -63,7 +65,9 @@ struct BilinearKernels {
     V::template Store<Chan>(v, out);
   }
 
-  static void Full(const ColumnTaps& c, const RowTaps& r, size_t begin, size_t end, uint8_t* out) {
+  static void Full(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end, uint8_t* out) {
+    const ColumnTaps c = columns;
+    const RowTaps r = row;
     for (size_t j = begin; j < end; j += V::N, out += V::N * kSize) {
       const typename V::Idx t1 = V::Prepare(c.i1 + j), t2 = V::Prepare(c.i2 + j);
       switch (V::Way(t1, t2)) {
@@ -101,7 +105,9 @@ struct BilinearKernels {
     TwoTaps<kWay>(V::Mul(V::Load(c.b1 + j), ap), V::Mul(V::Load(c.b2 + j), aq), r.psel.c, r.psel.c, t1, t2, out);
   }
 
-  static void Horizontal(const ColumnTaps& c, const RowTaps& r, size_t begin, size_t end, uint8_t* out) {
+  static void Horizontal(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end, uint8_t* out) {
+    const ColumnTaps c = columns;
+    const RowTaps r = row;
     for (size_t j = begin; j < end; j += V::N, out += V::N * kSize) {
       const typename V::Idx t1 = V::Prepare(c.i1 + j), t2 = V::Prepare(c.i2 + j);
       switch (V::Way(t1, t2)) {
@@ -122,7 +128,9 @@ struct BilinearKernels {
     TwoTaps<kWay>(V::Mul(V::Set(r.b1), ap), V::Mul(V::Set(r.b2), aq), r.p1.c, r.p2.c, t, t, out);
   }
 
-  static void Vertical(const ColumnTaps& c, const RowTaps& r, size_t begin, size_t end, uint8_t* out) {
+  static void Vertical(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end, uint8_t* out) {
+    const ColumnTaps c = columns;
+    const RowTaps r = row;
     for (size_t j = begin; j < end; j += V::N, out += V::N * kSize) {
       const typename V::Idx t = V::Prepare(c.sel + j);
       switch (V::Way(t, t)) {
@@ -136,7 +144,9 @@ struct BilinearKernels {
   // Weights exactly 1 and 0 both ways: total = alpha a. Above the threshold every weight divides
   // to exactly 1 or +0 and the pixel is a copy; otherwise the weights stay undivided and each
   // colour is a x colour. An integer alpha at or below the threshold is 0: transparent black.
-  static void CopyEach(const ColumnTaps& c, const RowTaps& r, size_t begin, size_t end, uint8_t* out) {
+  static void CopyEach(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end, uint8_t* out) {
+    const ColumnTaps c = columns;
+    const RowTaps r = row;
     for (size_t j = begin; j < end; ++j, out += kSize) {
       const uint8_t* at = r.raw_sel + static_cast<size_t>(c.sel[j]) * kSize;
       const bool keep = (c.keep_sel[j] & r.keep_sel) != 0;
