@@ -1,5 +1,6 @@
 // CPU samplers: enlarge one source buffer into one destination buffer. Host-free: they take
-// plain pointers and a completed ScaleParams, run on the calling thread and allocate nothing.
+// plain pointers and a completed ScaleParams and run on the calling thread; their tables take one
+// block of memory per call (on the stack for small outputs).
 #pragma once
 #include "engine/scale_data.h"
 
@@ -33,3 +34,10 @@ void SampleBilinear(PixelLayout layout, const void* src, void* dst, const ScaleP
 // Nearest AA with a non-positive blur falls back to nearest) and writes the whole destination.
 // An unknown type draws nothing.
 void RunSampler(PixelLayout layout, const void* src, void* dst, const ScaleParams& p);
+
+// Instruction sets of the sampler kernels. Every set produces the same bytes; the fastest the
+// processor has is used unless one is forced (tests compare them on the same inputs).
+enum class SamplerKernels { Auto, SSE2, AVX2 };
+
+// Returns false, and changes nothing, when the processor or the build lacks the set.
+bool ForceSamplerKernels(SamplerKernels set);
