@@ -562,14 +562,35 @@ bool ForceSamplerKernels(SamplerKernels set) {
   return false;
 }
 
+namespace {
+
+// A source without pixels enlarges to nothing: every destination pixel is empty. (The bilinear
+// position rule would otherwise read row or column -1 of it for positions in [-1, 0).)
+bool EmptySource(PixelLayout layout, void* dst, const ScaleParams& p, uint32_t row_begin,
+                 uint32_t row_end) {
+  if (p.src_width != 0 && p.src_height != 0) return false;
+  const size_t px = static_cast<size_t>(PixelSize(layout));
+  for (uint32_t y = row_begin; y < row_end; ++y) {
+    std::memset(static_cast<uint8_t*>(dst) +
+                    static_cast<ptrdiff_t>(RowOffset(static_cast<int32_t>(y), p.dst_pitch)) *
+                        static_cast<ptrdiff_t>(px),
+                0, px * p.dst_width);
+  }
+  return true;
+}
+
+}  // namespace
+
 void SampleNearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
                    uint32_t row_begin, uint32_t row_end) {
-  Nearest(layout, src, dst, p, row_begin, std::min(row_end, p.dst_height));
+  row_end = std::min(row_end, p.dst_height);
+  if (!EmptySource(layout, dst, p, row_begin, row_end)) Nearest(layout, src, dst, p, row_begin, row_end);
 }
 
 void SampleBilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
                     uint32_t row_begin, uint32_t row_end) {
-  Bilinear(layout, src, dst, p, row_begin, std::min(row_end, p.dst_height));
+  row_end = std::min(row_end, p.dst_height);
+  if (!EmptySource(layout, dst, p, row_begin, row_end)) Bilinear(layout, src, dst, p, row_begin, row_end);
 }
 
 void RunSampler(PixelLayout layout, const void* src, void* dst, const ScaleParams& params) {

@@ -192,6 +192,20 @@ TEST(Bilinear, EmptinessStartsBelowMinusOneAndAtTheWidth) {
   EXPECT_TRUE(dst.Zero(4, 0));
 }
 
+TEST(Samplers, ASourceWithoutPixelsGivesAnEmptyOutput) {
+  // A 0 x 0 world may have no memory at all; positions in [-1, 0) are not empty by the bilinear
+  // rule, but there is no pixel to read.
+  Buffer src(PixelLayout::ARGB8, 0, 0);
+  Buffer dst(PixelLayout::ARGB8, 4, 2);
+  for (ScalingType type : {SCALE_NEAREST_NEIGHBOR, SCALE_BILINEAR}) {
+    const ScaleParams p = Params(src, dst, 2.0f, type, PIXEL_SHAPE_SQUARE, 2.0f, 0.5f);
+    RunSampler(PixelLayout::ARGB8, nullptr, dst.At(0, 0), p);
+    for (int y = 0; y < 2; ++y) {
+      for (int x = 0; x < 4; ++x) EXPECT_TRUE(dst.Zero(x, y)) << type << " " << x << "," << y;
+    }
+  }
+}
+
 TEST(Bilinear, SharpenedBlendAndTruncation) {
   // Two opaque pixels, colour 0 and 200, scale 4, edge blur 1 (coeff 4), anchor 0.25:
   // dst x = 4 lands at 0.5625, whose sharpened weights are 0.25 / 0.75.
