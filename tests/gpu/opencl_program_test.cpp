@@ -18,8 +18,8 @@ TEST(OpenCLErrorName, OneLineOnStandardError) {
             "OpenCL error: -1006 Unknown OpenCL error\nOpenCL error: 1 Unknown OpenCL error\n");
 }
 
-// The half-storage branch is left to the device's own preprocessing, which a device with half
-// vectors (the test device) cannot tell from a branch always compiled in.
+// The half-storage branch is left to the device's own preprocessing. No device build shows a
+// branch compiled in always: the half code builds either way.
 TEST(OpenCLKernelText, LeavesTheHalfBranchToTheDevice) {
   const std::string text(kOpenCLKernelText, kOpenCLKernelTextLength);
   EXPECT_NE(text.find("#if GF_OPENCL_SUPPORTS_16F"), std::string::npos);
