@@ -101,19 +101,6 @@ TEST_F(GateFlags, HidingClearsTheLoadedImageOnly) {
   FreeLibrary(module);
 }
 
-TEST_F(GateFlags, FirstRefusalPinsAndHidesTheModule) {
-  const std::wstring path = copies_.Copy(L"refused_probe.dll");
-  HMODULE module = LoadLibraryW(path.c_str());
-  ASSERT_NE(module, nullptr);
-
-  EXPECT_FALSE(IsHostCompatible(module, HostApp::AfterEffects, {16, 0}));
-  EXPECT_FALSE(HasPiPL(module));
-  EXPECT_TRUE(gateRefused);
-  EXPECT_TRUE(cacheResetPending);
-  FreeLibrary(module);
-  EXPECT_EQ(GetModuleHandleW(path.c_str()), module);  // the gate's own reference keeps it
-}
-
 TEST_F(GateFlags, LaterRefusalsAndAllowedHostsLeaveTheModuleAlone) {
   const std::wstring path = copies_.Copy(L"second_probe.dll");
   HMODULE module = LoadLibraryW(path.c_str());
