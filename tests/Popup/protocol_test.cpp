@@ -1,6 +1,7 @@
 // The pop-up's JSON: the request line and the search for the answer in the companion's output.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,15 +15,10 @@ OperationResult Parse(const std::string& stdOut, JsonDocument& answer) {
   return ParseStdOutResult(mlUtf8String(stdOut), answer);
 }
 
+// The line as the companion receives it is checked in the spawn tests; here, the number forms.
 TEST(PopupRequest, CompactObjectInMemberOrder) {
-  EXPECT_EQ(BuildHostSettingsJson(0, 10, 3), R"({"popup":"HostSettings","host":0,"plugin":10,"tab":3})");
   EXPECT_EQ(BuildHostSettingsJson(-1, 2147483647, -2147483647 - 1),
             R"({"popup":"HostSettings","host":-1,"plugin":2147483647,"tab":-2147483648})");
-}
-
-TEST(PopupRequest, OwnerIsZeroWithoutHostWindowAndTheLineEndsWithOneLineFeed) {
-  EXPECT_EQ(PreparePopupInput(BuildHostSettingsJson(0, 10, 3)),
-            "{\"popup\":\"HostSettings\",\"host\":0,\"plugin\":10,\"tab\":3,\"owner\":0}\n");
 }
 
 TEST(PopupAnswer, FirstLineStartingWithThePrefixIsTheAnswer) {
@@ -87,64 +83,31 @@ TEST(PopupAnswer, DeepNestingParsesWithoutExhaustingTheStackAndHugeAnswersFail) 
   EXPECT_EQ(Parse(huge, answer).Message(), mlUtf8String("Json StdOut Impossible to Parse !"));
 }
 
-TEST(PopupAnswer, DocumentIsReplacedByTheNextParse) {
+// Only an answer line that does not parse is logged, once, at error level.
+TEST(PopupAnswerLog, OnlyAnUnparsableAnswerIsLogged) {
+  const LoggerSettings saved = TheLogger().Settings();  // the logger is process-wide
+  const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("tessgrain-popup-log-" + std::to_string(Logger::Now()) + ".txt");
+  LoggerSettings settings;
+  const std::u8string utf8 = path.u8string();
+  settings.filePath = mlUtf8String(std::string(utf8.begin(), utf8.end()));
+  settings.fileOutput = true;
+  settings.threshold = LogLevel::ERR;
+  TheLogger().Configure(settings);
   JsonDocument answer;
-  ASSERT_TRUE(answer.Parse(mlUtf8String("{\"a\":1}")));
-  ASSERT_TRUE(answer.Parse(mlUtf8String("[1,2,3]")));
-  ASSERT_TRUE(answer.Get().IsArray());
-  EXPECT_EQ(answer.Get().Size(), 3u);
-}
-
-// The logger is process-wide: each test puts its settings back.
-class PopupAnswerLog : public ::testing::Test {
-protected:
-  void SetUp() override {
-    saved_ = TheLogger().Settings();
-    path_ = std::filesystem::temp_directory_path() /
-            ("tessgrain-popup-log-" + std::to_string(Logger::Now()) + ".txt");
-  }
-  void TearDown() override {
-    TheLogger().Configure(saved_);
-    std::filesystem::remove(path_);
-  }
-  void Enable(LogLevel threshold) {
-    LoggerSettings settings;
-    const std::u8string path = path_.u8string();
-    settings.filePath = mlUtf8String(std::string(path.begin(), path.end()));
-    settings.fileOutput = true;
-    settings.threshold = threshold;
-    TheLogger().Configure(settings);
-  }
-  std::string Logged() const {
-    std::ifstream file(path_, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
-
-  LoggerSettings saved_;
-  std::filesystem::path path_;
-};
-
-TEST_F(PopupAnswerLog, UnparsableAnswerIsLoggedAtErrorLevel) {
-  Enable(LogLevel::ERR);
-  JsonDocument answer;
-  Parse("json:{\"a\":\t}\r\n", answer);
-  const std::string line = Logged();
-  EXPECT_NE(line.find("|ERR|"), std::string::npos) << line;
-  EXPECT_NE(line.find("|PopupClient    | ParseStdOutResult|Json StdOut Impossible to parse : {\"a\":\t}\n"),
-            std::string::npos)
-      << line;
-}
-
-TEST_F(PopupAnswerLog, NothingIsLoggedAboveTheThresholdOrForAGoodAnswer) {
-  Enable(LogLevel::DESACTIVATED);
-  JsonDocument answer;
-  Parse("json:{\n", answer);
-  Enable(LogLevel::ERR);
   Parse("json:{}\n", answer);
   Parse("nothing\n", answer);
-  EXPECT_EQ(Logged(), "");
+  Parse("json:{\"a\":\t}\r\n", answer);
+  TheLogger().Configure(saved);
+  std::ostringstream logged;
+  logged << std::ifstream(path, std::ios::binary).rdbuf();
+  std::filesystem::remove(path);
+  const std::string text = logged.str();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+  EXPECT_NE(text.find("|ERR|"), std::string::npos) << text;
+  EXPECT_TRUE(text.ends_with(
+      "|PopupClient    | ParseStdOutResult|Json StdOut Impossible to parse : {\"a\":\t}\n"))
+      << text;
 }
 
 }  // namespace

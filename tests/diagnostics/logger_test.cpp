@@ -17,59 +17,29 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The seven '|'-separated columns of a written line.
-struct Columns {
+// The seven '|'-separated columns of a written line; the column widths are FormatLogLine's test.
+std::vector<std::string> Columns(const std::string& line) {
   std::vector<std::string> fields;
-
-  explicit Columns(const std::string& line) {
-    std::size_t start = 0;
-    for (int i = 0; i < 6; ++i) {
-      const std::size_t bar = line.find('|', start);
-      if (bar == std::string::npos) return;
-      fields.push_back(line.substr(start, bar - start));
-      start = bar + 1;
-    }
-    fields.push_back(line.substr(start));
+  std::size_t start = 0, bar = 0;
+  while (fields.size() < 6 && (bar = line.find('|', start)) != std::string::npos) {
+    fields.push_back(line.substr(start, bar - start));
+    start = bar + 1;
   }
-
-  // The live thread and processor numbers vary; their columns keep their minimum widths.
-  bool WellFormed() const {
-    return fields.size() == 7 && fields[2].size() >= 5 && fields[3].size() >= 3 &&
-           fields[3][0] == '~';
-  }
-
-  const std::string& Elapsed() const { return fields[0]; }
-  const std::string& Level() const { return fields[1]; }
-  const std::string& File() const { return fields[4]; }
-  const std::string& Function() const { return fields[5]; }
-  const std::string& Message() const { return fields[6]; }
-};
-
-TEST(Logger, StartsSwitchedOff) {
-  const LoggerSettings settings = TheLogger().Settings();
-  EXPECT_EQ(settings.threshold, LogLevel::DESACTIVATED);
-  EXPECT_FALSE(settings.fileOutput);
-  EXPECT_FALSE(settings.debuggerOutput);
-  EXPECT_FALSE(settings.fileSuspended);
-  EXPECT_FALSE(settings.unsynchronized);
-  EXPECT_TRUE(settings.filePath.Empty());
-  EXPECT_EQ(settings.startTime, 0);
-  for (int level = 0; level < 5; ++level) {
-    EXPECT_FALSE(TheLogger().IsEnabled(static_cast<LogLevel>(level))) << level;
-  }
+  fields.push_back(line.substr(start));
+  return fields;
 }
 
-TEST(Logger, LevelNamesAndThreshold) {
-  const char* names[] = {"TRACE", "DEBUG", "INFO", "WARN", "ERR", "DESACTIVATED"};
-  for (int level = 0; level < 6; ++level) {
-    EXPECT_EQ(LogLevelName(static_cast<LogLevel>(level)), mlUtf8String(names[level]));
-  }
+TEST(Logger, StartsSwitchedOffAndLogsFromTheThresholdUp) {
+  const LoggerSettings settings = TheLogger().Settings();
+  EXPECT_FALSE(TheLogger().IsEnabled(LogLevel::ERR));
+  EXPECT_FALSE(settings.fileOutput);
+  EXPECT_FALSE(settings.debuggerOutput);
   EXPECT_TRUE(LogLevelName(static_cast<LogLevel>(6)).Empty());
 
   Logger logger;
-  LoggerSettings settings;
-  settings.threshold = LogLevel::WARN;
-  logger.Configure(settings);
+  LoggerSettings warn;
+  warn.threshold = LogLevel::WARN;
+  logger.Configure(warn);
   EXPECT_FALSE(logger.IsEnabled(LogLevel::INFO));
   EXPECT_TRUE(logger.IsEnabled(LogLevel::WARN));
   EXPECT_TRUE(logger.IsEnabled(LogLevel::ERR));
@@ -165,13 +135,13 @@ TEST_F(LogFile, AppendsWholeLinesAndClosesTheFileBetweenThem) {
   logger.Configure(FileSettings());
   logger.Log("first \xC3\xA9", LogLevel::INFO, "C:\\src\\logger_test.cpp", "Fn");
   ASSERT_EQ(Lines().size(), 1u);
-  const Columns first(Lines()[0]);
-  ASSERT_TRUE(first.WellFormed()) << Lines()[0];
-  EXPECT_EQ(first.Level(), "INFO");
-  EXPECT_EQ(first.File(), "logger_test    ");
-  EXPECT_EQ(first.Function(), " Fn");
-  EXPECT_EQ(first.Message(), "first \xC3\xA9");
-  const long long elapsed = std::stoll(first.Elapsed());
+  const std::vector<std::string> first = Columns(Lines()[0]);
+  ASSERT_EQ(first.size(), 7u) << Lines()[0];
+  EXPECT_EQ(first[1], "INFO");
+  EXPECT_EQ(first[4], "logger_test    ");
+  EXPECT_EQ(first[5], " Fn");
+  EXPECT_EQ(first[6], "first \xC3\xA9");
+  const long long elapsed = std::stoll(first[0]);
   EXPECT_GE(elapsed, 0);
   EXPECT_LT(elapsed, 60'000'000) << "microseconds since the start time";
 
@@ -181,12 +151,6 @@ TEST_F(LogFile, AppendsWholeLinesAndClosesTheFileBetweenThem) {
   const std::vector<std::string> lines = Lines();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NE(lines[0].find("|WARN|"), std::string::npos);
-
-  // A file that cannot be opened loses the line and nothing else happens.
-  LoggerSettings unreachable = FileSettings();
-  unreachable.filePath = unreachable.filePath + "-missing-folder/x/y.log";
-  logger.Configure(unreachable);
-  EXPECT_NO_THROW(logger.Log("lost", LogLevel::ERR, "x.cpp", "Fn"));
 }
 
 TEST_F(LogFile, LinesFromManyThreadsNeverInterleave) {
@@ -211,12 +175,12 @@ TEST_F(LogFile, LinesFromManyThreadsNeverInterleave) {
   ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLines));
   std::set<std::string> seen;
   for (const std::string& line : lines) {
-    const Columns columns(line);
-    ASSERT_TRUE(columns.WellFormed()) << line;
-    ASSERT_EQ(columns.Level(), "DEBUG");
-    ASSERT_EQ(columns.File(), "logger_test    ");
-    ASSERT_EQ(columns.Function(), " Worker");
-    const std::string& message = columns.Message();
+    const std::vector<std::string> columns = Columns(line);
+    ASSERT_EQ(columns.size(), 7u) << line;
+    ASSERT_EQ(columns[1], "DEBUG");
+    ASSERT_EQ(columns[4], "logger_test    ");
+    ASSERT_EQ(columns[5], " Worker");
+    const std::string& message = columns[6];
     ASSERT_GT(message.size(), padding.size());
     ASSERT_EQ(message.substr(message.size() - padding.size()), padding) << line;
     seen.insert(message.substr(0, message.size() - padding.size()));

@@ -10,12 +10,6 @@
 
 namespace {
 
-mlUtf8String Normalized(const char* text, unsigned flags, int style = mlPath::Automatic) {
-  mlUtf8String path(text);
-  mlPath bound(path, flags, style);
-  return path;
-}
-
 TEST(Path, ParentDirectoryKeepsTheOriginalSeparators) {
   auto parent = [](const char* text) {
     mlUtf8String path(text);
@@ -32,34 +26,38 @@ TEST(Path, ParentDirectoryKeepsTheOriginalSeparators) {
   EXPECT_EQ(untouched, mlUtf8String("C:\\a\\b\\")) << "the bound text is not changed";
 }
 
-TEST(Path, FlagsApplyInTheirFixedOrder) {
-  EXPECT_EQ(Normalized("a\\b/c", mlPath::ToSlashes), mlUtf8String("a/b/c"));
-  EXPECT_EQ(Normalized("a\\b/c", mlPath::ToSlashesToo), mlUtf8String("a/b/c"));
-  EXPECT_EQ(Normalized("a\\b/c", mlPath::ToBackslashes), mlUtf8String("a\\b\\c"));
-  // Backslashes win over slashes; removing runs after adding.
-  EXPECT_EQ(Normalized("a\\b/c", mlPath::ToSlashes | mlPath::ToBackslashes),
-            mlUtf8String("a\\b\\c"));
-  EXPECT_EQ(Normalized("a/b", mlPath::AddTrailingSeparator | mlPath::RemoveTrailingSeparators),
-            mlUtf8String("a/b"));
-  EXPECT_EQ(Normalized("a\\b", mlPath::ToSlashes | mlPath::AddTrailingSeparator),
-            mlUtf8String("a/b/"));
-  EXPECT_EQ(Normalized("a/\\//", mlPath::RemoveTrailingSeparators), mlUtf8String("a"));
-  EXPECT_EQ(Normalized("//", mlPath::RemoveTrailingSeparators), mlUtf8String());
-  EXPECT_EQ(Normalized("a/", mlPath::AddTrailingSeparator, mlPath::Backslash),
-            mlUtf8String("a/"));
-}
-
-TEST(Path, SeparatorStyles) {
-  const unsigned add = mlPath::AddTrailingSeparator;
-  EXPECT_EQ(Normalized("a/b", add), mlUtf8String("a/b/"));
-  EXPECT_EQ(Normalized("a\\b", add), mlUtf8String("a\\b\\"));
-  EXPECT_EQ(Normalized("a/b\\c", add), mlUtf8String("a/b\\c\\"));
-  EXPECT_EQ(Normalized("", add), mlUtf8String("\\"));
-  EXPECT_EQ(Normalized("a", add, mlPath::Backslash), mlUtf8String("a\\"));
-  EXPECT_EQ(Normalized("a", add, mlPath::Slash), mlUtf8String("a/"));
-  EXPECT_EQ(Normalized("a", add, mlPath::BackslashToo), mlUtf8String("a\\"));
-  EXPECT_EQ(Normalized("a\\", add | mlPath::RemoveTrailingSeparators), mlUtf8String("a"));
-  EXPECT_EQ(Normalized("a", add, 9), mlUtf8String("a/"));
+TEST(Path, FlagsApplyInTheirFixedOrderWithTheStylesSeparator) {
+  const unsigned add = mlPath::AddTrailingSeparator, remove = mlPath::RemoveTrailingSeparators;
+  const struct {
+    const char* text;
+    unsigned flags;
+    int style;
+    const char* normalized;
+  } cases[] = {
+      {"a\\b/c", mlPath::ToSlashes, mlPath::Automatic, "a/b/c"},
+      {"a\\b/c", mlPath::ToSlashesToo, mlPath::Automatic, "a/b/c"},
+      {"a\\b/c", mlPath::ToBackslashes, mlPath::Automatic, "a\\b\\c"},
+      // Backslashes win over slashes; removing runs after adding.
+      {"a\\b/c", mlPath::ToSlashes | mlPath::ToBackslashes, mlPath::Automatic, "a\\b\\c"},
+      {"a/b", add | remove, mlPath::Automatic, "a/b"},
+      {"a\\b", mlPath::ToSlashes | add, mlPath::Automatic, "a/b/"},
+      {"a/\\//", remove, mlPath::Automatic, "a"},
+      {"//", remove, mlPath::Automatic, ""},
+      {"a/", add, mlPath::Backslash, "a/"},
+      // Automatic: '/' only where the text holds '/' and no '\\'.
+      {"a/b", add, mlPath::Automatic, "a/b/"},
+      {"a/b\\c", add, mlPath::Automatic, "a/b\\c\\"},
+      {"", add, mlPath::Automatic, "\\"},
+      {"a", add, mlPath::Backslash, "a\\"},
+      {"a", add, mlPath::Slash, "a/"},
+      {"a", add, mlPath::BackslashToo, "a\\"},
+      {"a", add, 9, "a/"},
+  };
+  for (const auto& c : cases) {
+    mlUtf8String text(c.text);
+    mlPath bound(text, c.flags, c.style);
+    EXPECT_EQ(text, mlUtf8String(c.normalized)) << c.text << " with " << c.flags;
+  }
 }
 
 TEST(Path, BaseNameAfterEitherSeparator) {
@@ -83,15 +81,6 @@ TEST(OperationResult, KeepsTheFirst256BytesOfAFailureMessage) {
 
   const OperationResult longOne = OperationResult::Failure(mlUtf8String(std::string(300, 'x')));
   EXPECT_EQ(longOne.Message().Bytes(), std::string(256, 'x'));
-}
-
-TEST(OperationResult, DynamicLibPathFailureNamesTheError) {
-  const OperationResult result = DynamicLibPathFailure(126);
-  EXPECT_TRUE(result.failed);
-  EXPECT_EQ(result.Message(),
-            mlUtf8String("GetDynamicLibPath - GetModuleHandle failed, error = 126"));
-  EXPECT_EQ(DynamicLibPathFailure(-5).Message(),
-            mlUtf8String("GetDynamicLibPath - GetModuleHandle failed, error = -5"));
 }
 
 }  // namespace

@@ -146,6 +146,11 @@ TEST(Utf8String, ReplaceKeepsNeighbouringSequences) {
   dashes.ReplaceAll(smile, '-');
   EXPECT_EQ(dashes, mlUtf8String("-x-"));
 
+  // Characters that share a lead byte are different characters.
+  mlUtf8String accent("\xC3\xA9");
+  accent.ReplaceAll(mlUtf8Char(accent), mlUtf8Char(mlUtf8String("\xC3\xA8")));
+  EXPECT_EQ(accent.Bytes(), "\xC3\xA8");
+
   // A lone lead byte as the needle must not keep the loop going forever.
   mlUtf8String odd("\xC3\xA9\xC3\xA9");
   odd.ReplaceAll(mlUtf8Char(mlUtf8String("\xC3")), mlUtf8Char(mlUtf8String("\xC3\xA9")));
@@ -190,11 +195,7 @@ TEST(Utf8String, LowerCasingUnderTheLoaderLockAgreesOnTheNamesCompared) {
   // and other scripts as folder and file names may hold. Outside the scope ICU lowers them where
   // the system has it; inside, always the system's own mapping.
   const std::pair<const char*, const char*> names[] = {
-      {"AfterFX (Beta).exe", "afterfx (beta).exe"},
-      {"Adobe Premiere Pro.exe", "adobe premiere pro.exe"},
-      {"Adobe Media Encoder (Beta).exe", "adobe media encoder (beta).exe"},
       {"After Effects\\24.0\\PluginCache.AEGP\\en_US", "after effects\\24.0\\plugincache.aegp\\en_us"},
-      {"TESSGRAIN.AEX", "tessgrain.aex"},
       {"\xC3\x89T\xC3\x89 \xC3\x96L \xC3\x85", "\xC3\xA9t\xC3\xA9 \xC3\xB6l \xC3\xA5"},
       {"\xCE\xA3\xCE\xA9 \xD0\x9F\xD0\x9B\xD0\x90\xD0\x93\xD0\x98\xD0\x9D \xE6\x8F\x92\xE4\xBB\xB6",
        "\xCF\x83\xCF\x89 \xD0\xBF\xD0\xBB\xD0\xB0\xD0\xB3\xD0\xB8\xD0\xBD \xE6\x8F\x92\xE4\xBB\xB6"},
@@ -235,23 +236,11 @@ TEST(Utf8String, ConcatenatesEveryOperandKind) {
   EXPECT_EQ(mlUtf8String(kMixed).ToWide(), kMixedWide);
 }
 
-TEST(Utf8Char, ComparesByBytes) {
-  EXPECT_EQ(mlUtf8Char('/'), '/');
-  EXPECT_NE(mlUtf8Char('/'), mlUtf8Char('\\'));
-  EXPECT_NE(mlUtf8Char(), mlUtf8Char('a'));
-  EXPECT_EQ(mlUtf8Char(mlUtf8String("\xC3\xA9")).ToString().Bytes(), "\xC3\xA9");
-  EXPECT_EQ(mlUtf8Char('\t').Bytes(), "\t");
-}
-
 TEST(Conversions, EmptyInputGivesEmptyOutput) {
   EXPECT_TRUE(AnsiToWide("").empty());
-  EXPECT_TRUE(WideToAnsi(L"").empty());
-  EXPECT_TRUE(WideToUtf8(L"").empty());
-  EXPECT_TRUE(Utf8ToWide("").empty());
   EXPECT_TRUE(Utf8ToUtf32("").empty());
   EXPECT_TRUE(Utf32ToUtf8(U"").empty());
   EXPECT_TRUE(WideToUtf8(static_cast<const wchar_t*>(nullptr)).empty());
-  EXPECT_TRUE(mlUtf8String::FromAnsi("").Empty());
 }
 
 TEST(Conversions, Utf16UsesSurrogatePairs) {

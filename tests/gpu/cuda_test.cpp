@@ -11,6 +11,7 @@
 #include "devhost/cuda_standin.h"
 #include "devhost/host.h"
 #include "gpu/gpu_render.h"
+#include "tests/support/images.h"
 #include "tests/support/loaded_module.h"
 
 using devhost::GpuChoice;
@@ -33,15 +34,7 @@ StandIn StandInDriver() {
 #define ASSERT_STAND_IN(s) \
   ASSERT_TRUE((s).record && (s).fail_next) << "the process's CUDA driver is not the stand-in"
 
-Image Layer(int w, int h) {
-  Image image(w, h, devhost::Depth::F32);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      for (int c = 0; c < 4; ++c) image.Set(x, y, c, 0.125 * ((x + 2 * y + c) % 8));
-    }
-  }
-  return image;
-}
+Image Layer(int w, int h) { return support::Pattern(w, h, devhost::Depth::F32); }
 
 TEST(CudaStandIn, SetUpLoadsTheModuleIntoTheHostsContextAndSetDownUnloadsIt) {
   const StandIn s = StandInDriver();

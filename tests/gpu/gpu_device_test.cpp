@@ -53,15 +53,6 @@ PF_Err CoreEffect(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_Param
 // Opaque and transparent pixels with distinct float colours.
 Image Layer(int w, int h) { return support::Pattern(w, h, Depth::F32, true); }
 
-struct Settings {
-  double scale;
-  int interpolation;
-  double edge_blur;
-  int shape;
-};
-
-devhost::EffectParams Params(const Settings& s) { return {s.scale, s.interpolation, s.edge_blur, true, s.shape}; }
-
 // Same colours up to float rounding.
 void ExpectClose(const Image& gpu, const Image& cpu) {
   ASSERT_EQ(gpu.width, cpu.width);
@@ -83,16 +74,17 @@ void ExpectClose(const Image& gpu, const Image& cpu) {
 // equals the CPU frame up to float rounding.
 void ExpectFramesEqualTheCpuFrames(GpuChoice choice) {
   const Image layer = Layer(13, 7);
-  for (const Settings& s : {Settings{4, 1, 1, 1}, Settings{4, 2, 1, 2}, Settings{8, 3, 3, 1},
-                            Settings{2, 3, 0, 2}}) {
+  for (const devhost::EffectParams& params :  // scale, interpolation, edge blur, GPU, shape
+       {devhost::EffectParams{4, 1, 1, true, 1}, devhost::EffectParams{4, 2, 1, true, 2},
+        devhost::EffectParams{8, 3, 3, true, 1}, devhost::EffectParams{2, 3, 0, true, 2}}) {
     Host cpu(Effect(), HostApp::AfterEffects);
-    cpu.params = Params(s);
+    cpu.params = params;
     const devhost::RenderResult expected = cpu.RenderSmart(layer);
     ASSERT_EQ(expected.err, PF_Err_NONE);
     ASSERT_FALSE(expected.on_gpu);
 
     Host gpu(Effect(), HostApp::AfterEffects);
-    gpu.params = Params(s);
+    gpu.params = params;
     gpu.gpu = choice;
     gpu.row_padding_bytes = 40;  // pitches in pixels, not widths
     const devhost::RenderResult r = gpu.RenderSmart(layer);

@@ -8,40 +8,26 @@ namespace {
 
 TEST(HostFromName, WholeNameMatchesInAnyCase) {
   EXPECT_EQ(HostFromName("After Effects"), HostApp::AfterEffects);
-  EXPECT_EQ(HostFromName("After Effects (Beta)"), HostApp::AfterEffects);
-  EXPECT_EQ(HostFromName("after effects"), HostApp::AfterEffects);
   EXPECT_EQ(HostFromName("AFTER EFFECTS (BETA)"), HostApp::AfterEffects);
-  EXPECT_EQ(HostFromName("Premiere Pro"), HostApp::PremierePro);
   EXPECT_EQ(HostFromName("Premiere Pro (Beta)"), HostApp::PremierePro);
-  EXPECT_EQ(HostFromName("Adobe Media Encoder"), HostApp::MediaEncoder);
-  EXPECT_EQ(HostFromName("adobe media encoder (beta)"), HostApp::MediaEncoder);
-}
+  EXPECT_EQ(HostFromName("adobe media encoder"), HostApp::MediaEncoder);
 
-TEST(HostFromName, AnythingElseIsAnotherHost) {
   EXPECT_EQ(HostFromName("After Effects 2024"), HostApp::OtherHost);  // a full match only
   EXPECT_EQ(HostFromName(" After Effects"), HostApp::OtherHost);
-  EXPECT_EQ(HostFromName("After Effects (Beta) "), HostApp::OtherHost);
   EXPECT_EQ(HostFromName("After Effects(Beta)"), HostApp::OtherHost);
   EXPECT_EQ(HostFromName("Adobe Premiere Pro"), HostApp::OtherHost);  // the executable's form
-  EXPECT_EQ(HostFromName("Media Encoder"), HostApp::OtherHost);
-  EXPECT_EQ(HostFromName(""), HostApp::OtherHost);
   EXPECT_EQ(HostFromName(nullptr), HostApp::OtherHost);
 }
 
 TEST(HostFromExecutableName, FileNamesOfTheHosts) {
-  EXPECT_EQ(HostFromExecutableName("AfterFX.exe"), HostApp::AfterEffects);
   EXPECT_EQ(HostFromExecutableName("AFTERFX (BETA).EXE"), HostApp::AfterEffects);
   EXPECT_EQ(HostFromExecutableName("Adobe Premiere Pro.exe"), HostApp::PremierePro);
-  EXPECT_EQ(HostFromExecutableName("Adobe Premiere Pro (Beta).exe"), HostApp::PremierePro);
-  EXPECT_EQ(HostFromExecutableName("Adobe Media Encoder.exe"), HostApp::MediaEncoder);
   EXPECT_EQ(HostFromExecutableName("adobe media encoder (beta).exe"), HostApp::MediaEncoder);
 
   EXPECT_EQ(HostFromExecutableName("AfterFX"), HostApp::OtherHost);
   EXPECT_EQ(HostFromExecutableName("AfterFX.exe.bak"), HostApp::OtherHost);
-  EXPECT_EQ(HostFromExecutableName("AfterFXexe"), HostApp::OtherHost);  // the dot is literal
   EXPECT_EQ(HostFromExecutableName("After Effects.exe"), HostApp::OtherHost);
   EXPECT_EQ(HostFromExecutableName("Premiere Pro.exe"), HostApp::OtherHost);
-  EXPECT_EQ(HostFromExecutableName(""), HostApp::OtherHost);
 }
 
 TEST(ParseHostVersion, MajorAndMinorOfEachAcceptedForm) {
@@ -49,9 +35,8 @@ TEST(ParseHostVersion, MajorAndMinorOfEachAcceptedForm) {
     const char* text;
     int major, minor;
   };
-  for (const Case& c : {Case{"24.0", 24, 0}, Case{"24.0.1", 24, 0}, Case{"24.0x52", 24, 0},
-                        Case{"14.3.1x2", 14, 3}, Case{"16.1x3", 16, 1}, Case{"007.09", 7, 9},
-                        Case{"13.1.5", 13, 1}, Case{"24.0.1.2", 24, 0}}) {
+  for (const Case& c : {Case{"24.0", 24, 0}, Case{"24.0x52", 24, 0}, Case{"14.3.1x2", 14, 3},
+                        Case{"007.09", 7, 9}, Case{"13.1.5", 13, 1}, Case{"24.0.1.2", 24, 0}}) {
     HostVersion version{-1, -1};
     EXPECT_TRUE(ParseHostVersion(c.text, version)) << c.text;
     EXPECT_EQ(version.major, c.major) << c.text;
