@@ -31,16 +31,20 @@ using samplers::RowTaps;
 // Maps destination column or row v to a source position in which integers fall on source pixel
 // centres; the inverse of the pre-render edge mapping. Evaluated as
 // ((v / scale - range) + 0.5 / scale) - anchor / scale; the two quotients that do not depend on v
-// are the same floats whether formed here or once per call.
+// are the same floats whether formed here or once per call. In a window of a larger destination
+// v counts from the window's first column or row and `offset` turns it into the larger one's
+// index before anything else: the tables of a window are those of the same pixels of the whole.
 struct Mapper {
   float scale, range, half_over_scale, anchor_over_scale;
-  Mapper(float s, float anchor, int32_t shape)
+  uint32_t offset;
+  Mapper(float s, float anchor, int32_t shape, uint32_t window_offset)
       : scale(s),
         range(shape == PIXEL_SHAPE_POINT ? 1.0f : 0.5f),
         half_over_scale(0.5f / s),
-        anchor_over_scale(anchor / s) {}
+        anchor_over_scale(anchor / s),
+        offset(window_offset) {}
   float operator()(uint32_t v) const {
-    return ((static_cast<float>(v) / scale - range) + half_over_scale) - anchor_over_scale;
+    return ((static_cast<float>(v + offset) / scale - range) + half_over_scale) - anchor_over_scale;
   }
 };
 
@@ -201,12 +205,12 @@ void MakeWindows(const int32_t* index, size_t n, size_t count, size_t px, sample
 }
 
 void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& p, uint32_t row_begin,
-             uint32_t row_end) {
+             uint32_t row_end, DestWindow window) {
   if (row_begin >= row_end || p.dst_width == 0) return;
   const size_t px = static_cast<size_t>(PixelSize(layout));
   const uint32_t width = p.dst_width;
-  const Mapper mx(p.scale, p.anchor_x, p.pixel_shape);
-  const Mapper my(p.scale, p.anchor_y, p.pixel_shape);
+  const Mapper mx(p.scale, p.anchor_x, p.pixel_shape, window.column);
+  const Mapper my(p.scale, p.anchor_y, p.pixel_shape, window.row);
 
   const size_t lanes = 32 / px;
   Arena arena(Rounded(width * sizeof(int32_t)) + Rounded(width * px) +
@@ -346,12 +350,12 @@ class PlaneRows {
 };
 
 void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams& p, uint32_t row_begin,
-              uint32_t row_end) {
+              uint32_t row_end, DestWindow window) {
   if (row_begin >= row_end || p.dst_width == 0) return;
   const size_t px = static_cast<size_t>(PixelSize(layout));
   const uint32_t width = p.dst_width;
-  const Mapper mx(p.scale, p.anchor_x, p.pixel_shape);
-  const Mapper my(p.scale, p.anchor_y, p.pixel_shape);
+  const Mapper mx(p.scale, p.anchor_x, p.pixel_shape, window.column);
+  const Mapper my(p.scale, p.anchor_y, p.pixel_shape, window.row);
   const float coeff = std::max(1.0f, p.scale / p.edge_blur_coeff);
   const bool point = p.pixel_shape == PIXEL_SHAPE_POINT;
   const KernelSet& set = Kernels();
@@ -582,32 +586,37 @@ bool EmptySource(PixelLayout layout, void* dst, const ScaleParams& p, uint32_t r
 }  // namespace
 
 void SampleNearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
-                   uint32_t row_begin, uint32_t row_end) {
+                   uint32_t row_begin, uint32_t row_end, DestWindow window) {
   row_end = std::min(row_end, p.dst_height);
-  if (!EmptySource(layout, dst, p, row_begin, row_end)) Nearest(layout, src, dst, p, row_begin, row_end);
+  if (!EmptySource(layout, dst, p, row_begin, row_end)) {
+    Nearest(layout, src, dst, p, row_begin, row_end, window);
+  }
 }
 
 void SampleBilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
-                    uint32_t row_begin, uint32_t row_end) {
+                    uint32_t row_begin, uint32_t row_end, DestWindow window) {
   row_end = std::min(row_end, p.dst_height);
-  if (!EmptySource(layout, dst, p, row_begin, row_end)) Bilinear(layout, src, dst, p, row_begin, row_end);
+  if (!EmptySource(layout, dst, p, row_begin, row_end)) {
+    Bilinear(layout, src, dst, p, row_begin, row_end, window);
+  }
 }
 
-void RunSampler(PixelLayout layout, const void* src, void* dst, const ScaleParams& params) {
+void RunSampler(PixelLayout layout, const void* src, void* dst, const ScaleParams& params,
+                DestWindow window) {
   ScaleParams p = params;
   switch (p.type) {
     case SCALE_NEAREST_NEIGHBOR:
-      SampleNearest(layout, src, dst, p, 0, p.dst_height);
+      SampleNearest(layout, src, dst, p, 0, p.dst_height, window);
       break;
     case SCALE_BILINEAR:
       p.edge_blur_coeff = p.scale;
-      SampleBilinear(layout, src, dst, p, 0, p.dst_height);
+      SampleBilinear(layout, src, dst, p, 0, p.dst_height, window);
       break;
     case SCALE_NEAREST_NEIGHBOR_AA:
       if (p.edge_blur_coeff > 0.0f) {
-        SampleBilinear(layout, src, dst, p, 0, p.dst_height);
+        SampleBilinear(layout, src, dst, p, 0, p.dst_height, window);
       } else {
-        SampleNearest(layout, src, dst, p, 0, p.dst_height);
+        SampleNearest(layout, src, dst, p, 0, p.dst_height, window);
       }
       break;
     default:

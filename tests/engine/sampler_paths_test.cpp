@@ -130,33 +130,41 @@ struct Job {
     return out;
   }
   // Rendered in two calls split at row `split`, as a caller dividing the work would.
-  std::vector<uint8_t> Actual(uint32_t split) const {
+  std::vector<uint8_t> Actual(uint32_t split, DestWindow window = {}) const {
     const std::vector<uint8_t> blank = Blank();
     std::vector<uint8_t> storage(blank.size() + 64);
     uint8_t* out = storage.data() + (32 - reinterpret_cast<uintptr_t>(storage.data()) % 32) % 32 + misalign;
     std::memcpy(out, blank.data(), blank.size());
     for (auto [begin, end] : {std::pair{0u, split}, std::pair{split, p.dst_height}}) {
       if (Nearest()) {
-        SampleNearest(l.layout, src.data(), out, p, begin, end);
+        SampleNearest(l.layout, src.data(), out, p, begin, end, window);
       } else {
-        SampleBilinear(l.layout, src.data(), out, p, begin, end);
+        SampleBilinear(l.layout, src.data(), out, p, begin, end, window);
       }
     }
     return std::vector<uint8_t>(out, out + blank.size());
   }
 };
 
-// Byte equality, except that two NaN floats match whatever their payloads.
-::testing::AssertionResult Matches(const Job& j, uint32_t split) {
-  const std::vector<uint8_t> want = j.Expected(), got = j.Actual(split);
-  const size_t step = j.l.is_float ? 4 : 1;
-  for (size_t i = 0; i < want.size(); i += step) {
+// Where two runs of bytes first differ, two NaN floats matching whatever their payloads; the
+// length when they do not.
+size_t Mismatch(const LayoutInfo& l, const uint8_t* want, const uint8_t* got, size_t bytes) {
+  const size_t step = l.is_float ? 4 : 1;
+  for (size_t i = 0; i < bytes; i += step) {
     float a = 0, b = 0;
     if (step == 4) {
-      std::memcpy(&a, &want[i], 4);
-      std::memcpy(&b, &got[i], 4);
+      std::memcpy(&a, want + i, 4);
+      std::memcpy(&b, got + i, 4);
     }
-    if (std::memcmp(&want[i], &got[i], step) == 0 || (std::isnan(a) && std::isnan(b))) continue;
+    if (std::memcmp(want + i, got + i, step) != 0 && !(std::isnan(a) && std::isnan(b))) return i;
+  }
+  return bytes;
+}
+
+::testing::AssertionResult Matches(const Job& j, uint32_t split) {
+  const std::vector<uint8_t> want = j.Expected(), got = j.Actual(split);
+  const size_t i = Mismatch(j.l, want.data(), got.data(), want.size());
+  if (i < want.size()) {
     const size_t pixel = i / PixelSize(j.l.layout);
     const ScaleParams& p = j.p;
     return ::testing::AssertionFailure()
@@ -168,6 +176,30 @@ struct Job {
   return ::testing::AssertionSuccess();
 }
 ::testing::AssertionResult Matches(const Job& j) { return Matches(j, j.p.dst_height / 2 + 1); }
+
+// A window rendered on its own (rows split in two calls, padded rows of its own pitch) against
+// the crop of the whole destination rendered at once; the window's padding stays untouched.
+::testing::AssertionResult WindowMatches(const Job& whole, DestWindow w, uint32_t width, uint32_t height) {
+  Job part = whole;
+  part.p.dst_width = width;
+  part.p.dst_height = height;
+  part.p.dst_pitch = static_cast<int32_t>(width) + 3;
+  const std::vector<uint8_t> all = whole.Actual(whole.p.dst_height), got = part.Actual(height / 2, w);
+  const size_t px = PixelSize(whole.l.layout), row_bytes = width * px;
+  for (uint32_t y = 0; y < height; ++y) {
+    const uint8_t* want = all.data() + (static_cast<size_t>(w.row + y) * whole.p.dst_pitch + w.column) * px;
+    const uint8_t* row = got.data() + static_cast<size_t>(y) * part.p.dst_pitch * px;
+    const size_t i = Mismatch(whole.l, want, row, row_bytes);
+    const bool padding = std::all_of(row + row_bytes, row + part.p.dst_pitch * px, [](uint8_t b) { return b == 0xAB; });
+    if (i < row_bytes || !padding) {
+      return ::testing::AssertionFailure()
+             << whole.l.name << " type " << whole.p.type << " shape " << whole.p.pixel_shape << ", window "
+             << width << "x" << height << " at " << w.column << "," << w.row << ": row " << y
+             << (padding ? " column " + std::to_string(i / px) + " differs" : " padding written");
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
 
 using SamplerPaths = EveryKernelSet;
 INSTANTIATE_TEST_SUITE_P(Kernels, SamplerPaths, ::testing::Values(SamplerKernels::SSE2, SamplerKernels::AVX2),
@@ -281,6 +313,30 @@ TEST_P(SamplerPaths, NonFiniteNeighboursOfTransparentPixelsStayInTheBlend) {
         EXPECT_TRUE(std::isnan(colour)) << odd << " in " << (in_alpha ? "alpha" : "colour");
       }
     }
+  }
+}
+
+// A window of the destination is the crop of the whole: windows at the corners and inside, one
+// pixel wide or high, starting inside a nearest run or a blend plateau, on the empty columns and
+// rows around the image, in every layout, sampler and shape; and windows large enough to stream.
+TEST_P(SamplerPaths, AWindowIsTheCropOfTheWholeDestination) {
+  struct Rect {
+    uint32_t column, row, width, height;
+  };
+  constexpr Rect kWindows[] = {{0, 0, 72, 50},  {0, 0, 17, 9},  {55, 41, 17, 9}, {7, 5, 1, 30},
+                               {21, 2, 33, 1},  {30, 20, 9, 11}, {61, 40, 11, 10}, {71, 49, 1, 1}};
+  for (const LayoutInfo& l : kLayouts) {
+    for (ScalingType type : {SCALE_NEAREST_NEIGHBOR, SCALE_BILINEAR, SCALE_NEAREST_NEIGHBOR_AA}) {
+      for (int shape : {PIXEL_SHAPE_POINT, PIXEL_SHAPE_SQUARE}) {
+        // 13 x 9 at x4.5 covers about 59 x 41 of the 72 x 50 destination.
+        const Job whole(l.layout, 13, 9, 72, 50, 4.5f, type, 1.5f, shape, 0.3f, 0.7f, 5);
+        for (const Rect& r : kWindows) EXPECT_TRUE(WindowMatches(whole, {r.column, r.row}, r.width, r.height));
+      }
+    }
+  }
+  for (ScalingType type : {SCALE_NEAREST_NEIGHBOR, SCALE_NEAREST_NEIGHBOR_AA}) {
+    const Job whole(PixelLayout::BGRA8, 340, 250, 1500, 1100, 4.25f, type, 1.0f, PIXEL_SHAPE_POINT, 0.5f, 0.25f, 9);
+    EXPECT_TRUE(WindowMatches(whole, {203, 50}, 1100, 1000));
   }
 }
 
