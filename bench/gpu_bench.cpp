@@ -105,17 +105,21 @@ void CpuCase(benchmark::State& state, ScalingType type, int scale) {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  for (const auto& [type, name] : {std::pair{SCALE_NEAREST_NEIGHBOR, "Nearest"},
-                                   std::pair{SCALE_BILINEAR, "Linear"},
-                                   std::pair{SCALE_NEAREST_NEIGHBOR_AA, "NearestAA"}}) {
+  for (const auto& [type, name] :
+       {std::pair{SCALE_NEAREST_NEIGHBOR, "Nearest"}, std::pair{SCALE_BILINEAR, "Linear"},
+        std::pair{SCALE_NEAREST_NEIGHBOR_AA, "NearestAA"}}) {
     for (int scale : {4, 8}) {
       const std::string suffix = std::string(name) + "/x" + std::to_string(scale);
-      benchmark::RegisterBenchmark(("OpenCL/" + suffix).c_str(), [type = type, scale](benchmark::State& s) {
-        OpenCLCase(s, type, scale);
-      })->Unit(benchmark::kMillisecond)->UseRealTime();
-      benchmark::RegisterBenchmark(("CPU/" + suffix).c_str(), [type = type, scale](benchmark::State& s) {
-        CpuCase(s, type, scale);
-      })->Unit(benchmark::kMillisecond)->UseRealTime();
+      benchmark::RegisterBenchmark(
+          ("OpenCL/" + suffix).c_str(),
+          [type = type, scale](benchmark::State& s) { OpenCLCase(s, type, scale); })
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
+      benchmark::RegisterBenchmark(
+          ("CPU/" + suffix).c_str(),
+          [type = type, scale](benchmark::State& s) { CpuCase(s, type, scale); })
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
     }
   }
   benchmark::RunSpecifiedBenchmarks();

@@ -29,7 +29,7 @@ struct LayoutCase {
 };
 
 constexpr LayoutCase kLayouts[] = {
-    {PixelLayout::ARGB8, "ARGB8", CV_8UC4},         {PixelLayout::ARGB16, "ARGB16", CV_16UC4},
+    {PixelLayout::ARGB8, "ARGB8", CV_8UC4},          {PixelLayout::ARGB16, "ARGB16", CV_16UC4},
     {PixelLayout::ARGBFloat, "ARGBFloat", CV_32FC4}, {PixelLayout::BGRA8, "BGRA8", CV_8UC4},
     {PixelLayout::BGRAFloat, "BGRAFloat", CV_32FC4},
 };
@@ -40,8 +40,9 @@ struct ModeCase {
 };
 
 // Nearest AA at the default edge blur of one pixel.
-constexpr ModeCase kModes[] = {
-    {SCALE_NEAREST_NEIGHBOR, "Nearest"}, {SCALE_BILINEAR, "Linear"}, {SCALE_NEAREST_NEIGHBOR_AA, "NearestAA"}};
+constexpr ModeCase kModes[] = {{SCALE_NEAREST_NEIGHBOR, "Nearest"},
+                               {SCALE_BILINEAR, "Linear"},
+                               {SCALE_NEAREST_NEIGHBOR_AA, "NearestAA"}};
 
 struct SizeCase {
   uint32_t width, height;
@@ -54,7 +55,8 @@ constexpr int kScales[] = {2, 4, 8, 32};
 // 32 MiB last-level cache), so a buffer has left the caches before it comes round again.
 class Ring {
  public:
-  explicit Ring(size_t largest) : pool_bytes_(std::max(2 * largest, size_t{128} << 20)), pool_(new uint8_t[pool_bytes_]) {
+  explicit Ring(size_t largest)
+      : pool_bytes_(std::max(2 * largest, size_t{128} << 20)), pool_(new uint8_t[pool_bytes_]) {
     std::memset(pool_.get(), 1, pool_bytes_);
   }
   uint8_t* Next(size_t bytes) {
@@ -113,8 +115,8 @@ struct Case {
   ModeCase mode;
   LayoutCase layout;
   std::string Name() const {
-    return std::to_string(size.width) + "x" + std::to_string(size.height) + "/x" + std::to_string(scale) + "/" +
-           mode.name + "/" + layout.name;
+    return std::to_string(size.width) + "x" + std::to_string(size.height) + "/x" +
+           std::to_string(scale) + "/" + mode.name + "/" + layout.name;
   }
   ScaleParams Params() const { return UpscaleJob(mode.type, scale, 1.0f, size.width, size.height); }
   size_t OutputBytes() const { return size_t{size.width} * size.height * PixelSize(layout.layout); }
@@ -130,7 +132,8 @@ void Report(benchmark::State& state, const Case& c) {
 
 void Ours(benchmark::State& state, const Case& c) {
   const ScaleParams p = c.Params();
-  const std::vector<uint8_t> src = RandomPixels(c.layout.layout, size_t{p.src_width} * p.src_height);
+  const std::vector<uint8_t> src =
+      RandomPixels(c.layout.layout, size_t{p.src_width} * p.src_height);
   Prepare(c);
   for (auto _ : state) {
     uint8_t* dst = Outputs().Next(c.OutputBytes());
@@ -157,7 +160,8 @@ void Memset(benchmark::State& state, const Case& c) {
 void OpenCV(benchmark::State& state, const Case& c, int interpolation) {
   const ScaleParams p = c.Params();
   std::vector<uint8_t> src = RandomPixels(c.layout.layout, size_t{p.src_width} * p.src_height);
-  const cv::Mat in(static_cast<int>(p.src_height), static_cast<int>(p.src_width), c.layout.cv_type, src.data());
+  const cv::Mat in(static_cast<int>(p.src_height), static_cast<int>(p.src_width), c.layout.cv_type,
+                   src.data());
   Prepare(c);
   for (auto _ : state) {
     cv::Mat out(static_cast<int>(c.size.height), static_cast<int>(c.size.width), c.layout.cv_type,
@@ -207,8 +211,8 @@ class TableReporter : public benchmark::ConsoleReporter {
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    std::printf("\n%-34s %9s %9s %7s   %-18s %9s %7s %9s\n", "case (output/scale/mode/layout)", "ours MP/s",
-                "memset", "ours/ms", "best OpenCV", "MP/s", "cv/ms", "ours/cv");
+    std::printf("\n%-34s %9s %9s %7s   %-18s %9s %7s %9s\n", "case (output/scale/mode/layout)",
+                "ours MP/s", "memset", "ours/ms", "best OpenCV", "MP/s", "cv/ms", "ours/cv");
     for (const std::string& key : order_) {
       const Row& r = rows_[key];
       std::string best = "-";
@@ -220,8 +224,9 @@ class TableReporter : public benchmark::ConsoleReporter {
         }
       }
       const auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
-      std::printf("%-34s %9.0f %9.0f %7.2f   %-18s %9.0f %7.2f %9.2f\n", key.c_str(), r.ours, r.memset,
-                  ratio(r.ours, r.memset), best.c_str(), best_mp, ratio(best_mp, r.memset), ratio(r.ours, best_mp));
+      std::printf("%-34s %9.0f %9.0f %7.2f   %-18s %9.0f %7.2f %9.2f\n", key.c_str(), r.ours,
+                  r.memset, ratio(r.ours, r.memset), best.c_str(), best_mp,
+                  ratio(best_mp, r.memset), ratio(r.ours, best_mp));
     }
   }
 
@@ -246,13 +251,15 @@ int main(int argc, char** argv) {
         for (const ModeCase& mode : kModes) {
           const Case c{size, scale, mode, layout};
           const auto add = [&](const std::string& impl, auto fn) {
-            benchmark::RegisterBenchmark((c.Name() + "/" + impl).c_str(), fn)->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark((c.Name() + "/" + impl).c_str(), fn)
+                ->Unit(benchmark::kMillisecond);
           };
           add("ours", [c](benchmark::State& s) { Ours(s, c); });
           add("memset", [c](benchmark::State& s) { Memset(s, c); });
           const bool nearest = mode.type == SCALE_NEAREST_NEIGHBOR;
-          for (const Peer& peer : nearest ? std::vector<Peer>(std::begin(kNearestPeers), std::end(kNearestPeers))
-                                          : std::vector<Peer>(std::begin(kLinearPeers), std::end(kLinearPeers))) {
+          for (const Peer& peer :
+               nearest ? std::vector<Peer>(std::begin(kNearestPeers), std::end(kNearestPeers))
+                       : std::vector<Peer>(std::begin(kLinearPeers), std::end(kLinearPeers))) {
             add(peer.name, [c, peer](benchmark::State& s) { OpenCV(s, c, peer.interpolation); });
           }
         }

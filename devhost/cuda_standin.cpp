@@ -61,17 +61,21 @@ struct KernelCode {
 };
 
 const KernelCode kKernels[] = {
-    {"ScaleKernel", {8, 8, sizeof(ScaleParams)},
+    {"ScaleKernel",
+     {8, 8, sizeof(ScaleParams)},
      [](const Args& a) {
        ScaleKernel(Pixels(a[0].data()), Pixels(a[1].data()), Arg<ScaleParams>(a[2].data()));
      }},
-    {"Donkey_ears_kernel", {8, sizeof(ScaleParams)},
+    {"Donkey_ears_kernel",
+     {8, sizeof(ScaleParams)},
      [](const Args& a) { Donkey_ears_kernel(Pixels(a[0].data()), Arg<ScaleParams>(a[1].data())); }},
-    {"Donkey_ears_kernel_metal", {8, sizeof(ScaleParams)},
+    {"Donkey_ears_kernel_metal",
+     {8, sizeof(ScaleParams)},
      [](const Args& a) {
        Donkey_ears_kernel_metal(Pixels(a[0].data()), Arg<ScaleParams>(a[1].data()));
      }},
-    {"Donkey_ears_kernel_opencl", {8, sizeof(ScaleParams)},
+    {"Donkey_ears_kernel_opencl",
+     {8, sizeof(ScaleParams)},
      [](const Args& a) {
        Donkey_ears_kernel_opencl(Pixels(a[0].data()), Arg<ScaleParams>(a[1].data()));
      }},
@@ -128,10 +132,10 @@ CUresult Injected(const char* entry) {
   return code;
 }
 
-#define STANDIN_ENTRY(name)                              \
-  const std::lock_guard<std::mutex> lock_(S().mutex);    \
-  if (const CUresult injected_ = Injected(name)) {       \
-    return injected_;                                    \
+#define STANDIN_ENTRY(name)                           \
+  const std::lock_guard<std::mutex> lock_(S().mutex); \
+  if (const CUresult injected_ = Injected(name)) {    \
+    return injected_;                                 \
   }
 
 // Every thread of every block, one after the other.
@@ -188,7 +192,8 @@ std::map<std::string, std::vector<size_t>> Entries(const std::string& ptx) {
       std::istringstream words(param);
       size_t bits = 0, count = 1;
       for (std::string word; words >> word;) {
-        if (word.size() > 2 && word[0] == '.' && std::isdigit(static_cast<unsigned char>(word[2]))) {
+        if (word.size() > 2 && word[0] == '.' &&
+            std::isdigit(static_cast<unsigned char>(word[2]))) {
           bits = std::stoul(word.substr(2));  // the type: .u64, .b8, ...
         }
         if (const size_t bracket = word.find('['); bracket != std::string::npos) {
@@ -206,7 +211,8 @@ void WriteLog(unsigned count, const CUjit_option* options, void** values, const 
   size_t size = 0;
   for (unsigned i = 0; i < count; ++i) {
     if (options[i] == CU_JIT_ERROR_LOG_BUFFER) buffer = static_cast<char*>(values[i]);
-    if (options[i] == CU_JIT_ERROR_LOG_BUFFER_SIZE_BYTES) size = reinterpret_cast<size_t>(values[i]);
+    if (options[i] == CU_JIT_ERROR_LOG_BUFFER_SIZE_BYTES)
+      size = reinterpret_cast<size_t>(values[i]);
   }
   if (buffer == nullptr || size == 0) return;
   std::strncpy(buffer, text.c_str(), size - 1);
@@ -257,7 +263,8 @@ STANDIN_EXPORT CUresult cuModuleUnload(CUmodule module) {
   return CUDA_SUCCESS;
 }
 
-STANDIN_EXPORT CUresult cuModuleGetFunction(CUfunction* function, CUmodule module, const char* name) {
+STANDIN_EXPORT CUresult cuModuleGetFunction(CUfunction* function, CUmodule module,
+                                            const char* name) {
   STANDIN_ENTRY("cuModuleGetFunction");
   if (function == nullptr || module == nullptr || name == nullptr) return kInvalidValue;
   const auto it = module->functions.find(name);

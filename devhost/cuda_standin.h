@@ -6,9 +6,9 @@ extern "C" {
 
 // What the driver has seen since it was loaded.
 struct TgCudaStandInRecord {
-  int modules;           // loaded and not unloaded
-  int pending;           // launched and not run yet: nobody waited for them
-  unsigned grid[3];      // of the last launch
+  int modules;       // loaded and not unloaded
+  int pending;       // launched and not run yet: nobody waited for them
+  unsigned grid[3];  // of the last launch
   unsigned block[3];
   void* stream;          // of the last launch; null for the default stream
   void* module_context;  // the context the last module was loaded into

@@ -35,7 +35,8 @@ std::optional<FramePattern> FramePattern::Parse(const std::string& path, std::st
     size_t j = i + 1;
     const bool zeros = j < name.size() && name[j] == '0';
     int width = 0;
-    while (j < name.size() && IsDigit(name[j])) width = std::min(width * 10 + (name[j++] - '0'), 99);
+    while (j < name.size() && IsDigit(name[j]))
+      width = std::min(width * 10 + (name[j++] - '0'), 99);
     if (j >= name.size() || name[j] != 'd' || found) {
       *error = path + ": a frame pattern holds one %d or %0Nd (e.g. shot_%04d.png)";
       return std::nullopt;
@@ -65,7 +66,8 @@ std::optional<long> FramePattern::Match(std::string_view name) const {
       !name.ends_with(suffix_)) {
     return std::nullopt;
   }
-  const std::string_view middle = name.substr(prefix_.size(), name.size() - prefix_.size() - suffix_.size());
+  const std::string_view middle =
+      name.substr(prefix_.size(), name.size() - prefix_.size() - suffix_.size());
   if (middle.empty() || !std::all_of(middle.begin(), middle.end(), IsDigit)) return std::nullopt;
   long number = 0;
   const auto [end, ec] = std::from_chars(middle.data(), middle.data() + middle.size(), number);
@@ -133,10 +135,12 @@ bool ListFrames(const std::vector<std::string>& inputs, const std::optional<Fram
     if (!error->empty()) return false;
     if (pattern) {
       if (range) {
-        for (long n = range->first; n <= range->last; ++n) frames->push_back({pattern->Format(n), n});
+        for (long n = range->first; n <= range->last; ++n)
+          frames->push_back({pattern->Format(n), n});
         continue;
       }
-      const fs::path folder = pattern->Folder().empty() ? fs::path(".") : fs::path(pattern->Folder());
+      const fs::path folder =
+          pattern->Folder().empty() ? fs::path(".") : fs::path(pattern->Folder());
       std::vector<SourceFrame> found;
       for (const fs::directory_entry& e : fs::directory_iterator(folder, ec)) {
         const std::string name = e.path().filename().string();
@@ -170,7 +174,8 @@ bool ListFrames(const std::vector<std::string>& inputs, const std::optional<Fram
         *error = "the folder " + input + " holds no frames";
         return false;
       }
-      std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return NaturalLess(a, b); });
+      std::sort(names.begin(), names.end(),
+                [](const std::string& a, const std::string& b) { return NaturalLess(a, b); });
       for (const std::string& name : names) {
         const std::string path = (fs::path(input) / name).string();
         const std::optional<long> n = NumberInName(name);

@@ -51,8 +51,8 @@ class OpenCLDevice final : public GpuDevice {
   bool Download(const void* memory, void* data, size_t bytes) override {
     if (cl_.Finish(queue_) != CL_SUCCESS) return false;
     return bytes == 0 ||
-           cl_.EnqueueReadBuffer(queue_, static_cast<cl_mem>(const_cast<void*>(memory)), CL_TRUE,
-                                 0, bytes, data, 0, nullptr, nullptr) == CL_SUCCESS;
+           cl_.EnqueueReadBuffer(queue_, static_cast<cl_mem>(const_cast<void*>(memory)), CL_TRUE, 0,
+                                 bytes, data, 0, nullptr, nullptr) == CL_SUCCESS;
   }
 
  private:
@@ -185,9 +185,12 @@ PF_GPUDeviceSuite1 MakeSuite() {
 
 double Unit(Depth depth) {
   switch (depth) {
-    case Depth::U8: return 255.0;
-    case Depth::U16: return 32768.0;
-    default: return 1.0;
+    case Depth::U8:
+      return 255.0;
+    case Depth::U16:
+      return 32768.0;
+    default:
+      return 1.0;
   }
 }
 
@@ -197,8 +200,10 @@ const PF_GPUDeviceSuite1 kGpuDeviceSuite = MakeSuite();
 
 std::unique_ptr<GpuDevice> GpuDevice::Open(GpuChoice choice, std::string* why) {
   switch (choice) {
-    case GpuChoice::OpenCL: return OpenOpenCLDevice(why);
-    case GpuChoice::Cuda: return OpenCudaDevice(why);
+    case GpuChoice::OpenCL:
+      return OpenOpenCLDevice(why);
+    case GpuChoice::Cuda:
+      return OpenCudaDevice(why);
     default:
       *why = "no GPU framework was chosen";
       return nullptr;

@@ -67,13 +67,13 @@ struct GpuSession {
   // Exclusive access to the device, held between the effect's acquire and release; render
   // threads of one host share it with the device.
   std::shared_ptr<std::mutex> exclusive = std::make_shared<std::mutex>();
-  bool set_up = false;           // GPU_DEVICE_SETUP was sent
-  bool borrowed = false;         // a render thread's: its host sets the device up and down
-  bool accepted = false;         // ... and the effect declared it renders there
+  bool set_up = false;    // GPU_DEVICE_SETUP was sent
+  bool borrowed = false;  // a render thread's: its host sets the device up and down
+  bool accepted = false;  // ... and the effect declared it renders there
   PF_Err setup_err = PF_Err_NONE;
-  void* gpu_data = nullptr;      // what set-up handed back
-  int world_data_calls = 0;      // GetGPUWorldData calls
-  GpuWorld* worlds[2] = {};      // the render's input and output
+  void* gpu_data = nullptr;  // what set-up handed back
+  int world_data_calls = 0;  // GetGPUWorldData calls
+  GpuWorld* worlds[2] = {};  // the render's input and output
 };
 
 // Exclusive access to a device, as the ledger names it.

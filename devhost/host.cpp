@@ -55,10 +55,16 @@ Host::Host(PF_EffectMainFunc entry, HostApp app)
   // Media Encoder renders through Premiere Pro's effect host and says so; any other host has an
   // id of its own.
   switch (app) {
-    case HostApp::AfterEffects: in.appl_id = PF_APPL_ID_AFTER_EFFECTS; break;
+    case HostApp::AfterEffects:
+      in.appl_id = PF_APPL_ID_AFTER_EFFECTS;
+      break;
     case HostApp::PremierePro:
-    case HostApp::MediaEncoder: in.appl_id = PF_APPL_ID_PREMIERE; break;
-    default: in.appl_id = kOtherHostId; break;
+    case HostApp::MediaEncoder:
+      in.appl_id = PF_APPL_ID_PREMIERE;
+      break;
+    default:
+      in.appl_id = kOtherHostId;
+      break;
   }
   // An effect API version each host of today reports.
   if (in.appl_id == PF_APPL_ID_PREMIERE) api_minor = 5;

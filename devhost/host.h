@@ -29,7 +29,7 @@ struct EffectParams {
   int interpolation = 1;  // 1 Nearest, 2 Linear, 3 Nearest AA
   double edge_blur = 1.0;
   bool gpu = false;
-  int pixel_shape = 1;    // 1 Point, 2 Square, 3 Circle
+  int pixel_shape = 1;  // 1 Point, 2 Square, 3 Circle
 };
 
 // A notice raised through Premiere Pro's error suite.
@@ -81,12 +81,12 @@ struct PreRenderResult {
 
 struct RenderResult {
   PF_Err err = PF_Err_NONE;
-  std::string host_error;      // why the host itself gave up (a world it cannot make), if it did
-  Image image;                 // the output world (empty when no world was made)
-  PF_Rect output_rect{};       // where the output lies in layer pixels (AE) or the frame origin
+  std::string host_error;  // why the host itself gave up (a world it cannot make), if it did
+  Image image;             // the output world (empty when no world was made)
+  PF_Rect output_rect{};   // where the output lies in layer pixels (AE) or the frame origin
   std::optional<PreRenderResult> pre_render;  // its record already freed
-  bool padding_intact = true;  // no world's row padding was written
-  bool on_gpu = false;         // rendered with SMART_RENDER_GPU on GPU worlds
+  bool padding_intact = true;                 // no world's row padding was written
+  bool on_gpu = false;                        // rendered with SMART_RENDER_GPU on GPU worlds
 };
 
 // What the module handed to the registration callback.
@@ -243,8 +243,8 @@ class Host {
   std::vector<PF_ParamDef> declared_params;  // through add_param, in order (index 1 first)
   std::vector<A_long> declared_formats;      // through the pixel format suite
   std::vector<std::pair<int, PF_ParamDef>> ui_updates;  // through PF_UpdateParamUI
-  std::map<int, StreamState> effect_streams;  // AEGP effect streams by parameter index
-  std::string registered_name;                // through AEGP_RegisterWithAEGP
+  std::map<int, StreamState> effect_streams;            // AEGP effect streams by parameter index
+  std::string registered_name;                          // through AEGP_RegisterWithAEGP
   std::vector<Notice> notices;
   // return_msg after each command that asked the host to display it, as the user saw it.
   std::vector<std::string> shown_messages;

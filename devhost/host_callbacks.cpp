@@ -211,16 +211,22 @@ PF_Err checkout_output(PF_ProgPtr, PF_EffectWorld** output) {
 
 // ---- Suites ----
 
-const PF_HandleSuite1 kHandleSuite = {host_new_handle, host_lock_handle, host_unlock_handle,
-                                      host_dispose_handle, host_get_handle_size, host_resize_handle};
+const PF_HandleSuite1 kHandleSuite = {host_new_handle,      host_lock_handle,
+                                      host_unlock_handle,   host_dispose_handle,
+                                      host_get_handle_size, host_resize_handle};
 const PF_WorldSuite2 kWorldSuite = {nullptr, nullptr, GetPixelFormatAE};
 const PF_PixelDataSuite2 kPixelDataSuite = {get_pixel_data8, get_pixel_data16, get_pixel_data_float,
                                             nullptr};
-const PF_PixelFormatSuite kPixelFormatSuite = {AddSupportedPixelFormat, ClearSupportedPixelFormats,
-                                               nullptr, nullptr, GetPixelFormatPr, nullptr, nullptr,
+const PF_PixelFormatSuite kPixelFormatSuite = {AddSupportedPixelFormat,
+                                               ClearSupportedPixelFormats,
+                                               nullptr,
+                                               nullptr,
+                                               GetPixelFormatPr,
+                                               nullptr,
+                                               nullptr,
                                                nullptr};
 const PF_ParamUtilsSuite3 kParamUtilsSuite = {PF_UpdateParamUI, nullptr, nullptr, nullptr, nullptr,
-                                              nullptr, nullptr, nullptr, nullptr};
+                                              nullptr,          nullptr, nullptr, nullptr};
 const PrSDKErrorSuite3 kErrorSuite = {SetEventStringUnicode};
 
 struct SuiteEntry {

@@ -15,7 +15,9 @@ A_Err g_callback_result = 0;
 A_Err RegistrationCallback(PF_PluginDataPtr, const A_u_char* name, const A_u_char* match_name,
                            const A_u_char* category, const A_u_char* entry_point, A_long kind,
                            A_long api_major, A_long api_minor, A_long reserved_info) {
-  auto text = [](const A_u_char* s) { return s ? std::string(reinterpret_cast<const char*>(s)) : std::string(); };
+  auto text = [](const A_u_char* s) {
+    return s ? std::string(reinterpret_cast<const char*>(s)) : std::string();
+  };
   Registration& r = *g_registration;
   r.called = true;
   r.name = text(name);
@@ -46,9 +48,12 @@ namespace {
 
 A_long SmartFormat(Depth depth) {
   switch (depth) {
-    case Depth::U8: return PF_PixelFormat_ARGB32;
-    case Depth::U16: return PF_PixelFormat_ARGB64;
-    default: return PF_PixelFormat_ARGB128;
+    case Depth::U8:
+      return PF_PixelFormat_ARGB32;
+    case Depth::U16:
+      return PF_PixelFormat_ARGB64;
+    default:
+      return PF_PixelFormat_ARGB128;
   }
 }
 
@@ -190,8 +195,12 @@ RenderResult Host::RenderLegacy(const Image& layer_full) {
   RenderResult result;
   A_long format;
   switch (layer_full.depth) {
-    case Depth::U8: format = PrPixelFormat_BGRA_4444_8u; break;
-    case Depth::F32: format = PrPixelFormat_BGRA_4444_32f; break;
+    case Depth::U8:
+      format = PrPixelFormat_BGRA_4444_8u;
+      break;
+    case Depth::F32:
+      format = PrPixelFormat_BGRA_4444_32f;
+      break;
     default:
       result.err = PF_Err_UNRECOGNIZED_PARAM_TYPE;
       result.host_error = "Premiere Pro renders 8-bit and float frames only";

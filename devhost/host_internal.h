@@ -43,7 +43,7 @@ inline Host& H() { return *Host::Current(); }
 inline Ledger& Accounts() { return H().impl().ledger; }
 
 // A callback the test made fail answers its code before doing anything.
-#define DEVHOST_INJECT(name)                                        \
+#define DEVHOST_INJECT(name)                                    \
   if (const PF_Err injected_ = ::devhost::H().Injected(name)) { \
     return injected_;                                           \
   }

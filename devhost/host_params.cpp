@@ -8,33 +8,54 @@ namespace {
 
 double Get(const EffectParams& v, ParamIndex index) {
   switch (index) {
-    case PARAM_SCALE: return v.scale;
-    case PARAM_INTERPOLATION: return v.interpolation;
-    case PARAM_EDGE_BLUR: return v.edge_blur;
-    case PARAM_GPU: return v.gpu ? 1 : 0;
-    case PARAM_PIXEL_SHAPE: return v.pixel_shape;
-    default: return 0;
+    case PARAM_SCALE:
+      return v.scale;
+    case PARAM_INTERPOLATION:
+      return v.interpolation;
+    case PARAM_EDGE_BLUR:
+      return v.edge_blur;
+    case PARAM_GPU:
+      return v.gpu ? 1 : 0;
+    case PARAM_PIXEL_SHAPE:
+      return v.pixel_shape;
+    default:
+      return 0;
   }
 }
 
 void Set(EffectParams& v, ParamIndex index, double value) {
   switch (index) {
-    case PARAM_SCALE: v.scale = value; break;
-    case PARAM_INTERPOLATION: v.interpolation = static_cast<int>(value); break;
-    case PARAM_EDGE_BLUR: v.edge_blur = value; break;
-    case PARAM_GPU: v.gpu = value != 0; break;
-    case PARAM_PIXEL_SHAPE: v.pixel_shape = static_cast<int>(value); break;
-    default: break;
+    case PARAM_SCALE:
+      v.scale = value;
+      break;
+    case PARAM_INTERPOLATION:
+      v.interpolation = static_cast<int>(value);
+      break;
+    case PARAM_EDGE_BLUR:
+      v.edge_blur = value;
+      break;
+    case PARAM_GPU:
+      v.gpu = value != 0;
+      break;
+    case PARAM_PIXEL_SHAPE:
+      v.pixel_shape = static_cast<int>(value);
+      break;
+    default:
+      break;
   }
 }
 
 // A declaration's default, read the way its type keeps it.
 double DeclaredDefault(const ParamSpec& p, const PF_ParamDef& def) {
   switch (p.type) {
-    case PF_Param_FLOAT_SLIDER: return def.u.fs_d.dephault;
-    case PF_Param_POPUP: return def.u.pd.dephault;
-    case PF_Param_CHECKBOX: return def.u.bd.dephault;
-    default: return 0;
+    case PF_Param_FLOAT_SLIDER:
+      return def.u.fs_d.dephault;
+    case PF_Param_POPUP:
+      return def.u.pd.dephault;
+    case PF_Param_CHECKBOX:
+      return def.u.bd.dephault;
+    default:
+      return 0;
   }
 }
 

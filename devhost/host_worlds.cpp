@@ -36,13 +36,32 @@ int WorldChannel(bool alpha_first, int c) {
 
 bool DescribeFormat(A_long format, Depth* depth, bool* alpha_first) {
   switch (format) {
-    case PF_PixelFormat_ARGB32: *depth = Depth::U8; *alpha_first = true; return true;
-    case PF_PixelFormat_ARGB64: *depth = Depth::U16; *alpha_first = true; return true;
-    case PF_PixelFormat_ARGB128: *depth = Depth::F32; *alpha_first = true; return true;
-    case PrPixelFormat_BGRA_4444_8u: *depth = Depth::U8; *alpha_first = false; return true;
-    case PrPixelFormat_BGRA_4444_32f: *depth = Depth::F32; *alpha_first = false; return true;
-    case PF_PixelFormat_GPU_BGRA128: *depth = Depth::F32; *alpha_first = false; return true;
-    default: return false;
+    case PF_PixelFormat_ARGB32:
+      *depth = Depth::U8;
+      *alpha_first = true;
+      return true;
+    case PF_PixelFormat_ARGB64:
+      *depth = Depth::U16;
+      *alpha_first = true;
+      return true;
+    case PF_PixelFormat_ARGB128:
+      *depth = Depth::F32;
+      *alpha_first = true;
+      return true;
+    case PrPixelFormat_BGRA_4444_8u:
+      *depth = Depth::U8;
+      *alpha_first = false;
+      return true;
+    case PrPixelFormat_BGRA_4444_32f:
+      *depth = Depth::F32;
+      *alpha_first = false;
+      return true;
+    case PF_PixelFormat_GPU_BGRA128:
+      *depth = Depth::F32;
+      *alpha_first = false;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -153,7 +172,8 @@ void World::Fill(const PF_Pixel* color, const PF_Rect& rect) {
     }
   }
   const int left = std::max(rect.left, 0), top = std::max(rect.top, 0);
-  const int right = std::min(rect.right, world_.width), bottom = std::min(rect.bottom, world_.height);
+  const int right = std::min(rect.right, world_.width),
+            bottom = std::min(rect.bottom, world_.height);
   for (int y = top; y < bottom; ++y) {
     uint8_t* row = storage_.data() + static_cast<size_t>(y) * world_.rowbytes;
     for (int x = left; x < right; ++x) std::memcpy(row + x * pixel_size_, pixel, pixel_size_);

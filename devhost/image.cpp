@@ -7,9 +7,12 @@ namespace devhost {
 
 int ChannelSize(Depth depth) {
   switch (depth) {
-    case Depth::U8: return 1;
-    case Depth::U16: return 2;
-    default: return 4;
+    case Depth::U8:
+      return 1;
+    case Depth::U16:
+      return 2;
+    default:
+      return 4;
   }
 }
 
@@ -19,7 +22,8 @@ Image::Image(int w, int h, Depth d)
 double Image::Get(int x, int y, int c) const {
   const uint8_t* p = Pixel(x, y);
   switch (depth) {
-    case Depth::U8: return p[c];
+    case Depth::U8:
+      return p[c];
     case Depth::U16: {
       uint16_t v;
       std::memcpy(&v, p + 2 * c, 2);
@@ -36,7 +40,9 @@ double Image::Get(int x, int y, int c) const {
 void Image::Set(int x, int y, int c, double v) {
   uint8_t* p = Pixel(x, y);
   switch (depth) {
-    case Depth::U8: p[c] = static_cast<uint8_t>(v); break;
+    case Depth::U8:
+      p[c] = static_cast<uint8_t>(v);
+      break;
     case Depth::U16: {
       const uint16_t s = static_cast<uint16_t>(v);
       std::memcpy(p + 2 * c, &s, 2);

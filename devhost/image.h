@@ -21,7 +21,9 @@ struct Image {
   Image(int w, int h, Depth d);
 
   size_t PixelBytes() const { return 4 * static_cast<size_t>(ChannelSize(depth)); }
-  uint8_t* Pixel(int x, int y) { return bytes.data() + (static_cast<size_t>(y) * width + x) * PixelBytes(); }
+  uint8_t* Pixel(int x, int y) {
+    return bytes.data() + (static_cast<size_t>(y) * width + x) * PixelBytes();
+  }
   const uint8_t* Pixel(int x, int y) const {
     return bytes.data() + (static_cast<size_t>(y) * width + x) * PixelBytes();
   }

@@ -23,9 +23,12 @@ std::string OneLine(std::string text) {
 
 OIIO::TypeDesc TypeOf(Depth depth) {
   switch (depth) {
-    case Depth::U8: return OIIO::TypeDesc::UINT8;
-    case Depth::U16: return OIIO::TypeDesc::UINT16;
-    default: return OIIO::TypeDesc::FLOAT;
+    case Depth::U8:
+      return OIIO::TypeDesc::UINT8;
+    case Depth::U16:
+      return OIIO::TypeDesc::UINT16;
+    default:
+      return OIIO::TypeDesc::FLOAT;
   }
 }
 
@@ -96,9 +99,7 @@ bool ReadImageFile(const std::string& path, std::optional<Depth> depth, Image* i
   const Depth d = depth ? *depth : NearestDepth(spec.format);
   *image = Image(spec.width, spec.height, d);
   const size_t samples = static_cast<size_t>(spec.width) * spec.height * channels;
-  const auto read = [&](auto* data) {
-    return in->read_image(0, 0, 0, channels, TypeOf(d), data);
-  };
+  const auto read = [&](auto* data) { return in->read_image(0, 0, 0, channels, TypeOf(d), data); };
   bool ok = true;
   switch (d) {
     case Depth::U8: {
@@ -129,8 +130,6 @@ bool ReadImageFile(const std::string& path, std::optional<Depth> depth, Image* i
   }
   return true;
 }
-
-
 
 namespace {
 
@@ -198,7 +197,8 @@ bool IsImageFileName(const std::string& path) {
       size_t end = list.find_first_of(",;", at);
       if (end == std::string::npos) end = list.size();
       std::string ext = list.substr(at, end - at);
-      if (const size_t colon = ext.find(':'); colon != std::string::npos) ext = ext.substr(colon + 1);
+      if (const size_t colon = ext.find(':'); colon != std::string::npos)
+        ext = ext.substr(colon + 1);
       if (!ext.empty()) exts.push_back("." + ext);
       at = end + 1;
     }
@@ -233,7 +233,8 @@ bool WriteImageFile(const std::string& path, const Image& image, const WriteSett
   }
   // Bands of about a megabyte: the image is never copied whole.
   const size_t row_bytes = static_cast<size_t>(image.width) * channels * ChannelSize(image.depth);
-  const int band = static_cast<int>(std::clamp<size_t>((1u << 20) / std::max<size_t>(row_bytes, 1), 1, 256));
+  const int band =
+      static_cast<int>(std::clamp<size_t>((1u << 20) / std::max<size_t>(row_bytes, 1), 1, 256));
   std::vector<uint8_t> rows(row_bytes * band);
   const bool as_is = image.depth != Depth::U16 && !settings.background;
   bool ok = true;
@@ -242,9 +243,15 @@ bool WriteImageFile(const std::string& path, const Image& image, const WriteSett
     const void* data = image.Pixel(0, y);
     if (!as_is) {
       switch (image.depth) {
-        case Depth::U8: FileRows(image, y, n, settings, rows.data()); break;
-        case Depth::U16: FileRows(image, y, n, settings, reinterpret_cast<uint16_t*>(rows.data())); break;
-        case Depth::F32: FileRows(image, y, n, settings, reinterpret_cast<float*>(rows.data())); break;
+        case Depth::U8:
+          FileRows(image, y, n, settings, rows.data());
+          break;
+        case Depth::U16:
+          FileRows(image, y, n, settings, reinterpret_cast<uint16_t*>(rows.data()));
+          break;
+        case Depth::F32:
+          FileRows(image, y, n, settings, reinterpret_cast<float*>(rows.data()));
+          break;
       }
       data = rows.data();
     }

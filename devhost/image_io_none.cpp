@@ -32,7 +32,8 @@ bool HoldsAlpha(const std::string&) { return true; }
 
 bool IsImageFileName(const std::string&) { return false; }
 
-bool WriteImageFile(const std::string& path, const Image&, const WriteSettings&, std::string* error) {
+bool WriteImageFile(const std::string& path, const Image&, const WriteSettings&,
+                    std::string* error) {
   *error = "cannot write " + path + kNoFiles;
   return false;
 }

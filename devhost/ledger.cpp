@@ -5,18 +5,21 @@ namespace devhost {
 namespace {
 
 struct Verbs {
-  const char* take;   // "acquired"
-  const char* give;   // "released"
-  const char* giving; // "release"
+  const char* take;    // "acquired"
+  const char* give;    // "released"
+  const char* giving;  // "release"
 };
 
 Verbs VerbsOf(Resource kind) {
   switch (kind) {
     case Resource::Suite:
-    case Resource::ExclusiveAccess: return {"acquired", "released", "release"};
+    case Resource::ExclusiveAccess:
+      return {"acquired", "released", "release"};
     case Resource::LayerCheckout:
-    case Resource::ParamCheckout: return {"checked out", "checked in", "check-in"};
-    default: return {"obtained", "disposed", "dispose"};
+    case Resource::ParamCheckout:
+      return {"checked out", "checked in", "check-in"};
+    default:
+      return {"obtained", "disposed", "dispose"};
   }
 }
 
@@ -25,15 +28,40 @@ std::string Times(int n) { return n == 1 ? "" : " (" + std::to_string(n) + " tim
 }  // namespace
 
 std::string CommandName(PF_Cmd cmd) {
-  static const char* const kNames[] = {
-      "ABOUT", "GLOBAL_SETUP", "UNUSED_0", "GLOBAL_SETDOWN", "PARAMS_SETUP", "SEQUENCE_SETUP",
-      "SEQUENCE_RESETUP", "SEQUENCE_FLATTEN", "SEQUENCE_SETDOWN", "DO_DIALOG", "FRAME_SETUP",
-      "RENDER", "FRAME_SETDOWN", "USER_CHANGED_PARAM", "UPDATE_PARAMS_UI", "EVENT",
-      "GET_EXTERNAL_DEPENDENCIES", "COMPLETELY_GENERAL", "QUERY_DYNAMIC_FLAGS", "AUDIO_RENDER",
-      "AUDIO_SETUP", "AUDIO_SETDOWN", "ARBITRARY_CALLBACK", "SMART_PRE_RENDER", "SMART_RENDER",
-      "RESERVED1", "RESERVED2", "RESERVED3", "GET_FLATTENED_SEQUENCE_DATA",
-      "TRANSLATE_PARAMS_TO_PREFS", "RESERVED4", "SMART_RENDER_GPU", "GPU_DEVICE_SETUP",
-      "GPU_DEVICE_SETDOWN"};
+  static const char* const kNames[] = {"ABOUT",
+                                       "GLOBAL_SETUP",
+                                       "UNUSED_0",
+                                       "GLOBAL_SETDOWN",
+                                       "PARAMS_SETUP",
+                                       "SEQUENCE_SETUP",
+                                       "SEQUENCE_RESETUP",
+                                       "SEQUENCE_FLATTEN",
+                                       "SEQUENCE_SETDOWN",
+                                       "DO_DIALOG",
+                                       "FRAME_SETUP",
+                                       "RENDER",
+                                       "FRAME_SETDOWN",
+                                       "USER_CHANGED_PARAM",
+                                       "UPDATE_PARAMS_UI",
+                                       "EVENT",
+                                       "GET_EXTERNAL_DEPENDENCIES",
+                                       "COMPLETELY_GENERAL",
+                                       "QUERY_DYNAMIC_FLAGS",
+                                       "AUDIO_RENDER",
+                                       "AUDIO_SETUP",
+                                       "AUDIO_SETDOWN",
+                                       "ARBITRARY_CALLBACK",
+                                       "SMART_PRE_RENDER",
+                                       "SMART_RENDER",
+                                       "RESERVED1",
+                                       "RESERVED2",
+                                       "RESERVED3",
+                                       "GET_FLATTENED_SEQUENCE_DATA",
+                                       "TRANSLATE_PARAMS_TO_PREFS",
+                                       "RESERVED4",
+                                       "SMART_RENDER_GPU",
+                                       "GPU_DEVICE_SETUP",
+                                       "GPU_DEVICE_SETDOWN"};
   static_assert(std::size(kNames) == PF_Cmd_NUM_CMDS);
   if (cmd >= 0 && cmd < PF_Cmd_NUM_CMDS) return std::string("PF_Cmd_") + kNames[cmd];
   return "command " + std::to_string(cmd);

@@ -73,19 +73,35 @@ bool ParsePiPL(const std::vector<uint8_t>& bytes, PiPLInfo* info, std::string* e
     const uint8_t* data = r.At(start);
     Reader d(bytes);
     d.Seek(start);
-    if (key == "kind") info->kind = d.Get<int32_t>();
-    else if (key == "name") info->name = Pascal(data, length);
-    else if (key == "catg") info->category = Pascal(data, length);
-    else if (key == "8664") info->entry_point = std::string(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), length));
-    else if (key == "ePVR") { info->pipl_major = d.Get<int16_t>(); info->pipl_minor = d.Get<int16_t>(); }
-    else if (key == "eSVR") { info->api_major = d.Get<int16_t>(); info->api_minor = d.Get<int16_t>(); }
-    else if (key == "eVER") info->version = d.Get<uint32_t>();
-    else if (key == "eINF") info->info_flags = d.Get<int16_t>();
-    else if (key == "eGLO") info->out_flags = d.Get<int32_t>();
-    else if (key == "eGL2") info->out_flags2 = d.Get<int32_t>();
-    else if (key == "eMNA") info->match_name = Pascal(data, length);
-    else if (key == "aeFL") info->ae_flags = d.Get<int32_t>();
-    else if (key == "eURL") info->support_url = Pascal(data, length);
+    if (key == "kind")
+      info->kind = d.Get<int32_t>();
+    else if (key == "name")
+      info->name = Pascal(data, length);
+    else if (key == "catg")
+      info->category = Pascal(data, length);
+    else if (key == "8664")
+      info->entry_point = std::string(reinterpret_cast<const char*>(data),
+                                      strnlen(reinterpret_cast<const char*>(data), length));
+    else if (key == "ePVR") {
+      info->pipl_major = d.Get<int16_t>();
+      info->pipl_minor = d.Get<int16_t>();
+    } else if (key == "eSVR") {
+      info->api_major = d.Get<int16_t>();
+      info->api_minor = d.Get<int16_t>();
+    } else if (key == "eVER")
+      info->version = d.Get<uint32_t>();
+    else if (key == "eINF")
+      info->info_flags = d.Get<int16_t>();
+    else if (key == "eGLO")
+      info->out_flags = d.Get<int32_t>();
+    else if (key == "eGL2")
+      info->out_flags2 = d.Get<int32_t>();
+    else if (key == "eMNA")
+      info->match_name = Pascal(data, length);
+    else if (key == "aeFL")
+      info->ae_flags = d.Get<int32_t>();
+    else if (key == "eURL")
+      info->support_url = Pascal(data, length);
     // The length counts the padding to four bytes already.
     r.Seek(start + static_cast<size_t>(length));
   }

@@ -23,25 +23,34 @@ bool ParsePixFmt(std::string_view name, PixFmt* fmt) {
 
 const char* PixFmtName(PixFmt fmt) {
   switch (fmt) {
-    case PixFmt::Rgba: return "rgba";
-    case PixFmt::Rgba64le: return "rgba64le";
-    default: return "rgbaf32le";
+    case PixFmt::Rgba:
+      return "rgba";
+    case PixFmt::Rgba64le:
+      return "rgba64le";
+    default:
+      return "rgbaf32le";
   }
 }
 
 Depth DepthOf(PixFmt fmt) {
   switch (fmt) {
-    case PixFmt::Rgba: return Depth::U8;
-    case PixFmt::Rgba64le: return Depth::U16;
-    default: return Depth::F32;
+    case PixFmt::Rgba:
+      return Depth::U8;
+    case PixFmt::Rgba64le:
+      return Depth::U16;
+    default:
+      return Depth::F32;
   }
 }
 
 PixFmt PixFmtOf(Depth depth) {
   switch (depth) {
-    case Depth::U8: return PixFmt::Rgba;
-    case Depth::U16: return PixFmt::Rgba64le;
-    default: return PixFmt::Rgbaf32le;
+    case Depth::U8:
+      return PixFmt::Rgba;
+    case Depth::U16:
+      return PixFmt::Rgba64le;
+    default:
+      return PixFmt::Rgbaf32le;
   }
 }
 

@@ -103,7 +103,8 @@ void PrintGeometry(Host& host, const Image& layer) {
   PreRenderResult r = host.SmartPreRender(layer);
   ReportHostMessages(host);
   const PF_PreRenderOutput& out = r.output;
-  if (r.err != PF_Err_NONE || out.pre_render_data == nullptr) Fail("pre-render failed: " + ErrorText(r.err));
+  if (r.err != PF_Err_NONE || out.pre_render_data == nullptr)
+    Fail("pre-render failed: " + ErrorText(r.err));
   // A real host frees the record after the render; this run ends at the pre-render.
   struct Release {
     const PF_PreRenderOutput& out;
@@ -140,11 +141,13 @@ int RunDialog(const Options& o) {
   const PF_Err err = host.DoDialog();
   SetEnvironment("ORBISK_TRANSCRIPT", nullptr);
   std::ifstream file(transcript, std::ios::binary);
-  const std::string exchange((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::string exchange((std::istreambuf_iterator<char>(file)),
+                             std::istreambuf_iterator<char>());
   file.close();
   fs::remove(transcript);
   if (err != PF_Err_NONE) Fail("the dialog command failed: " + ErrorText(err));
-  if (exchange.empty()) Fail("the companion did not run: it belongs beside the effect module, named Orbisk.exe");
+  if (exchange.empty())
+    Fail("the companion did not run: it belongs beside the effect module, named Orbisk.exe");
   std::fputs(exchange.c_str(), stdout);
   std::printf("tessgrain-render: dialog command done\n");
   return 0;
@@ -174,7 +177,8 @@ struct OutputPlace {
 void CheckFolder(const std::string& folder, const std::string& output) {
   std::error_code ec;
   if (!folder.empty() && !fs::is_directory(folder, ec)) {
-    Fail("the folder " + folder + " does not exist (for -o " + output + "); make it first, or end -o with / to have it made");
+    Fail("the folder " + folder + " does not exist (for -o " + output +
+         "); make it first, or end -o with / to have it made");
   }
 }
 
@@ -187,7 +191,9 @@ OutputPlace PlaceOutput(const Options& o) {
   return {"", o.output, false};
 }
 
-std::string Join(const std::string& folder, const std::string& name) { return (fs::path(folder) / name).string(); }
+std::string Join(const std::string& folder, const std::string& name) {
+  return (fs::path(folder) / name).string();
+}
 
 // ---- What the user is told ------------------------------------------------------------------
 
@@ -206,22 +212,24 @@ std::string GeometryText(const RunStats& s, const EffectParams& p) {
                      FormatNumber(p.scale) + ", " + SettingsText(p);
   if (p.pixel_shape == 1) {
     text += ": a transparent border of half a source pixel (" + FormatNumber(p.scale / 2) +
-            (p.scale == 2 ? " output pixel" : " output pixels") + ") on each side; --shape square gives x" +
-            FormatNumber(p.scale) + " exactly";
+            (p.scale == 2 ? " output pixel" : " output pixels") +
+            ") on each side; --shape square gives x" + FormatNumber(p.scale) + " exactly";
   }
   return text;
 }
 
 void WarnAboutAlpha(const Options& o, const std::string& output) {
   if (!o.background && !HoldsAlpha(output)) {
-    Console::Get().Message("warning: " + fs::path(output).extension().string() +
-                           " files keep no alpha: transparent pixels (the point shape's border among "
-                           "them) come out black; --background COLOUR composites over a colour instead");
+    Console::Get().Message(
+        "warning: " + fs::path(output).extension().string() +
+        " files keep no alpha: transparent pixels (the point shape's border among "
+        "them) come out black; --background COLOUR composites over a colour instead");
   }
 }
 
 std::string SummaryText(const RunStats& s, const EffectParams& p, const std::string& where) {
-  std::string text = std::to_string(s.written) + (s.written == 1 ? " frame" : " frames") + " written" + where;
+  std::string text =
+      std::to_string(s.written) + (s.written == 1 ? " frame" : " frames") + " written" + where;
   if (s.failed) text += ", " + std::to_string(s.failed) + " failed";
   if (s.skipped) text += ", " + std::to_string(s.skipped) + " skipped (already written)";
   char timing[64];
@@ -259,8 +267,9 @@ class RawStreamFeed : public FrameFeed {
     ++count_;
     if (got == 0 && !std::ferror(from_)) return kEnd;
     if (got < layout_.FrameBytes()) {
-      Console::Get().Message("frame " + std::to_string(count_) + " of " + source_ + " is short: " +
-                             std::to_string(got) + " of " + std::to_string(layout_.FrameBytes()) + " bytes");
+      Console::Get().Message("frame " + std::to_string(count_) + " of " + source_ +
+                             " is short: " + std::to_string(got) + " of " +
+                             std::to_string(layout_.FrameBytes()) + " bytes");
       return kFailed;
     }
     frame->name = "frame " + std::to_string(count_) + " of " + source_;
@@ -304,7 +313,8 @@ Image ReadOne(const Options& o, const std::string& input) {
   }
   if (!ReadImageFile(input, o.depth, &layer, &error)) Fail(error);
   if (o.host == HostApp::PremierePro && layer.depth == Depth::U16) {
-    Fail(input + " holds 16-bit samples, which Premiere Pro does not render: use --depth 8 or --depth 32");
+    Fail(input +
+         " holds 16-bit samples, which Premiere Pro does not render: use --depth 8 or --depth 32");
   }
   return layer;
 }
@@ -321,7 +331,8 @@ int RunOne(const Options& o, Session& s, const std::string& input, Image layer) 
   const std::string output =
       place.folder.empty()
           ? place.file
-          : Join(place.folder, DefaultName(input, "_x" + FormatNumber(s.host->params.scale), layer.depth == Depth::F32));
+          : Join(place.folder, DefaultName(input, "_x" + FormatNumber(s.host->params.scale),
+                                           layer.depth == Depth::F32));
   CheckFloatOutput(layer, output);
   std::error_code ec;
   if (fs::equivalent(input, output, ec)) Fail(output + " would overwrite its own input");
@@ -337,7 +348,8 @@ int RunOne(const Options& o, Session& s, const std::string& input, Image layer) 
   const RunStats stats = RenderFrames(*s.host, feed, settings, kNoReceiver);
   if (stats.written == 0) return 1;
   if (!o.quiet) {
-    std::printf("tessgrain-render: wrote %s (%s%s)\n", output.c_str(), GeometryText(stats, s.host->params).c_str(),
+    std::printf("tessgrain-render: wrote %s (%s%s)\n", output.c_str(),
+                GeometryText(stats, s.host->params).c_str(),
                 stats.on_gpu ? (", on " + s.host->Gpu().device->Name()).c_str() : "");
   }
   return 0;
@@ -347,12 +359,15 @@ int RunOne(const Options& o, Session& s, const std::string& input, Image layer) 
 int RunCompare(const Options& o, Session& s, const std::string& input, Image layer) {
   const EffectParams base = s.host->params;
   const std::vector<std::string> columns = {"point", "square", "circle"};
-  const std::vector<std::string> rows = {"nearest", "linear", "nearest aa, edge blur " + FormatNumber(base.edge_blur)};
+  const std::vector<std::string> rows = {"nearest", "linear",
+                                         "nearest aa, edge blur " + FormatNumber(base.edge_blur)};
   const std::string scale = "_x" + FormatNumber(base.scale);
   const OutputPlace place = PlaceOutput(o);
   const bool float_samples = layer.depth == Depth::F32;
   const std::string output =
-      place.folder.empty() ? place.file : Join(place.folder, DefaultName(input, scale + "_compare", float_samples));
+      place.folder.empty()
+          ? place.file
+          : Join(place.folder, DefaultName(input, scale + "_compare", float_samples));
   CheckFloatOutput(layer, output);
   WarnAboutAlpha(o, output);
 
@@ -371,22 +386,26 @@ int RunCompare(const Options& o, Session& s, const std::string& input, Image lay
   ListFeed feed(std::move(frames));
   std::vector<Image> cells;
   RunSettings settings = BaseSettings(o);
-  const RunStats stats = RenderFrames(*s.host, feed, settings, [&](const Frame&, const Image& image) {
-    cells.push_back(image);
-  });
+  const RunStats stats = RenderFrames(
+      *s.host, feed, settings, [&](const Frame&, const Image& image) { cells.push_back(image); });
   if (stats.failed > 0 || cells.size() != 9) return 1;
   const Image sheet = ComposeSheet(columns, rows, cells);
   if (place.make_folder) fs::create_directories(place.folder);
   std::string error;
-  if (!WriteInPlace(output, [&](const std::string& path, std::string* why) {
-        return WriteImageFile(path, sheet, settings.write, why);
-      }, &error)) {
+  if (!WriteInPlace(
+          output,
+          [&](const std::string& path, std::string* why) {
+            return WriteImageFile(path, sheet, settings.write, why);
+          },
+          &error)) {
     Fail(error);
   }
   if (!o.quiet) {
-    std::printf("tessgrain-render: wrote %s (comparison sheet, %dx%d: %s at x%s with each interpolation down "
-                "and each pixel shape across)\n",
-                output.c_str(), sheet.width, sheet.height, input.c_str(), FormatNumber(base.scale).c_str());
+    std::printf(
+        "tessgrain-render: wrote %s (comparison sheet, %dx%d: %s at x%s with each interpolation "
+        "down "
+        "and each pixel shape across)\n",
+        output.c_str(), sheet.width, sheet.height, input.c_str(), FormatNumber(base.scale).c_str());
   }
   return 0;
 }
@@ -411,7 +430,8 @@ int RunSequence(const Options& o, Session& s) {
   } else {
     place = PlaceOutput(o);
     if (place.folder.empty()) {
-      Fail("several frames need an output pattern such as up_%04d.png or a folder, not " + o.output);
+      Fail("several frames need an output pattern such as up_%04d.png or a folder, not " +
+           o.output);
     }
   }
   const bool float_samples = o.depth == Depth::F32;
@@ -435,7 +455,8 @@ int RunSequence(const Options& o, Session& s) {
   if (place.make_folder) fs::create_directories(place.folder);
 
   RunSettings settings = BaseSettings(o);
-  if (o.raw) settings.raw = RawLayout{o.raw->first, o.raw->second, o.pix_fmt.value_or(PixFmt::Rgba)};
+  if (o.raw)
+    settings.raw = RawLayout{o.raw->first, o.raw->second, o.pix_fmt.value_or(PixFmt::Rgba)};
   ListFeed feed(std::move(frames));
   const RunStats stats = RenderFrames(*s.host, feed, settings, kNoReceiver);
   if (!o.quiet) {
@@ -451,8 +472,10 @@ int RunRawStream(const Options& o, Session& s) {
   const bool from_stdin = o.inputs.empty() || o.inputs[0] == "-";
   const bool to_stdout = o.output.empty() || o.output == "-";
   // Frames typed at or printed to a terminal are never what was meant.
-  if (from_stdin && IsTerminal(stdin)) Fail("--raw reads frames from standard input: pipe them in, or name a file");
-  if (to_stdout && IsTerminal(stdout)) Fail("--raw writes frames to standard output: pipe them on, or use -o FILE");
+  if (from_stdin && IsTerminal(stdin))
+    Fail("--raw reads frames from standard input: pipe them in, or name a file");
+  if (to_stdout && IsTerminal(stdout))
+    Fail("--raw writes frames to standard output: pipe them on, or use -o FILE");
   std::FILE* in = stdin;
   if (from_stdin) {
     UseBinaryMode(stdin);
@@ -472,13 +495,14 @@ int RunRawStream(const Options& o, Session& s) {
   const std::string target = to_stdout ? "standard output" : o.output;
   RawStreamFeed feed(in, source, layout);
   bool write_failed = false;
-  const RunStats stats = RenderFrames(*s.host, feed, BaseSettings(o), [&](const Frame& frame, const Image& image) {
-    if (write_failed) return;
-    if (!WriteRaw(out, image)) {
-      write_failed = true;
-      Console::Get().Message("cannot write " + frame.name + " to " + target);
-    }
-  });
+  const RunStats stats =
+      RenderFrames(*s.host, feed, BaseSettings(o), [&](const Frame& frame, const Image& image) {
+        if (write_failed) return;
+        if (!WriteRaw(out, image)) {
+          write_failed = true;
+          Console::Get().Message("cannot write " + frame.name + " to " + target);
+        }
+      });
   if (std::fflush(out) != 0) write_failed = true;
   if (!from_stdin) std::fclose(in);
   if (!to_stdout) {
@@ -491,7 +515,8 @@ int RunRawStream(const Options& o, Session& s) {
     }
   }
   if (!o.quiet) {
-    Console::Get().Message(SummaryText(stats, s.host->params, " to " + target) + " (" + PixFmtName(layout.fmt) + ")");
+    Console::Get().Message(SummaryText(stats, s.host->params, " to " + target) + " (" +
+                           PixFmtName(layout.fmt) + ")");
   }
   return stats.failed > 0 || write_failed ? 1 : 0;
 }
@@ -506,22 +531,27 @@ int Run(int argc, char** argv) {
   Console::Get().ShowProgress(!o.quiet && IsTerminal(stderr));
   const bool premiere = o.host == HostApp::PremierePro;
   const bool sequence = IsSequence(o.inputs);
-  if (premiere && o.print_geometry) Fail("--print-geometry shows the After Effects pre-render: use --host ae");
-  if (premiere && o.depth == Depth::U16) Fail("Premiere Pro renders 8-bit and float frames only: use --depth 8 or --depth 32");
+  if (premiere && o.print_geometry)
+    Fail("--print-geometry shows the After Effects pre-render: use --host ae");
+  if (premiere && o.depth == Depth::U16)
+    Fail("Premiere Pro renders 8-bit and float frames only: use --depth 8 or --depth 32");
   if (o.pix_fmt && !o.raw) Fail("--pix-fmt goes with --raw WxH");
   if (o.raw && o.depth) Fail("with --raw the depth follows --pix-fmt");
   if (o.raw && o.compare) Fail("--compare takes an image file, not raw frames");
   if (o.compare && sequence) Fail("--compare takes one image");
-  if (o.frames && !sequence) Fail("--frames selects frames of a folder or a pattern such as shot_%04d.png");
+  if (o.frames && !sequence)
+    Fail("--frames selects frames of a folder or a pattern such as shot_%04d.png");
   if (o.edge_blur && o.interpolation.value_or(1) != 3 && !o.compare && !o.inputs.empty()) {
-    Console::Get().Message("note: --edge-blur applies to --interp nearest-aa only; it changes nothing here");
+    Console::Get().Message(
+        "note: --edge-blur applies to --interp nearest-aa only; it changes nothing here");
   }
 
   const bool sample = o.inputs.empty() && !o.raw;
   if (o.raw && !sequence) {
     Session s = SetUp(o, false);
     if (o.print_geometry) {
-      PrintGeometry(*s.host, Image(o.raw->first, o.raw->second, DepthOf(o.pix_fmt.value_or(PixFmt::Rgba))));
+      PrintGeometry(*s.host,
+                    Image(o.raw->first, o.raw->second, DepthOf(o.pix_fmt.value_or(PixFmt::Rgba))));
       return 0;
     }
     return RunRawStream(o, s);

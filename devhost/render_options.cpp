@@ -132,7 +132,8 @@ std::array<double, 3> ParseColour(std::string_view option, std::string_view text
   unsigned value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
   if (text.size() != 6 || ec != std::errc() || end != text.data() + text.size()) {
-    Fail(std::string(option) + " takes RRGGBB in hex (e.g. 1e1e1e), black or white, not '" + std::string(text) + "'");
+    Fail(std::string(option) + " takes RRGGBB in hex (e.g. 1e1e1e), black or white, not '" +
+         std::string(text) + "'");
   }
   return {((value >> 16) & 255) / 255.0, ((value >> 8) & 255) / 255.0, (value & 255) / 255.0};
 }
@@ -175,7 +176,8 @@ Options ParseArguments(int argc, char** argv) {
       if (s < 1.0 || s > 64.0) Fail("--scale must lie between 1 and 64, not " + std::string(text));
       o.scale = s;
     } else if (name == "--interp") {
-      o.interpolation = ParseChoice<int>(name, value(), {{"nearest", 1}, {"linear", 2}, {"nearest-aa", 3}});
+      o.interpolation =
+          ParseChoice<int>(name, value(), {{"nearest", 1}, {"linear", 2}, {"nearest-aa", 3}});
     } else if (name == "--edge-blur") {
       o.edge_blur = ParseNumber(name, value());
       if (*o.edge_blur < 0.0 || *o.edge_blur > 64.0) Fail("--edge-blur must lie between 0 and 64");
@@ -188,19 +190,23 @@ Options ParseArguments(int argc, char** argv) {
       const auto [n, d] = SplitPair(name, value(), '/', "N/D, e.g. 1/2");
       const long num = ParseInteger(name, n);
       const long den = ParseInteger(name, d);
-      if (num < 1 || den < 1 || num > den || den > 64) Fail("--downsample takes N/D with 1 <= N <= D <= 64");
+      if (num < 1 || den < 1 || num > den || den > 64)
+        Fail("--downsample takes N/D with 1 <= N <= D <= 64");
       o.downsample = {static_cast<A_long>(num), static_cast<A_u_long>(den)};
     } else if (name == "--host") {
-      o.host = ParseChoice(name, value(), {std::pair{std::string_view("ae"), HostApp::AfterEffects},
-                                           std::pair{std::string_view("premiere"), HostApp::PremierePro}});
+      o.host = ParseChoice(name, value(),
+                           {std::pair{std::string_view("ae"), HostApp::AfterEffects},
+                            std::pair{std::string_view("premiere"), HostApp::PremierePro}});
     } else if (name == "--depth") {
-      o.depth = ParseChoice(name, value(), {std::pair{std::string_view("8"), Depth::U8},
-                                            std::pair{std::string_view("16"), Depth::U16},
-                                            std::pair{std::string_view("32"), Depth::F32}});
+      o.depth = ParseChoice(name, value(),
+                            {std::pair{std::string_view("8"), Depth::U8},
+                             std::pair{std::string_view("16"), Depth::U16},
+                             std::pair{std::string_view("32"), Depth::F32}});
     } else if (name == "--field") {
-      o.field = ParseChoice(name, value(), {std::pair{std::string_view("none"), PF_Field_FRAME},
-                                            std::pair{std::string_view("upper"), PF_Field_UPPER},
-                                            std::pair{std::string_view("lower"), PF_Field_LOWER}});
+      o.field = ParseChoice(name, value(),
+                            {std::pair{std::string_view("none"), PF_Field_FRAME},
+                             std::pair{std::string_view("upper"), PF_Field_UPPER},
+                             std::pair{std::string_view("lower"), PF_Field_LOWER}});
     } else if (name == "--api-version") {
       const auto [major, minor] = SplitPair(name, value(), '.', "MAJOR.MINOR, e.g. 13.29");
       o.api_version = {ParseInteger(name, major), ParseInteger(name, minor)};
@@ -213,9 +219,10 @@ Options ParseArguments(int argc, char** argv) {
     } else if (name == "--module") {
       o.module = value();
     } else if (name == "--gpu") {
-      o.gpu = ParseChoice(name, value(), {std::pair{std::string_view("off"), GpuChoice::Off},
-                                          std::pair{std::string_view("opencl"), GpuChoice::OpenCL},
-                                          std::pair{std::string_view("cuda"), GpuChoice::Cuda}});
+      o.gpu = ParseChoice(name, value(),
+                          {std::pair{std::string_view("off"), GpuChoice::Off},
+                           std::pair{std::string_view("opencl"), GpuChoice::OpenCL},
+                           std::pair{std::string_view("cuda"), GpuChoice::Cuda}});
     } else if (name == "--jobs" || name == "-j") {
       const long jobs = ParseInteger(name, value());
       if (jobs < 1 || jobs > 256) Fail(std::string(name) + " takes a number from 1 to 256");
@@ -236,7 +243,8 @@ Options ParseArguments(int argc, char** argv) {
     } else if (name == "--pix-fmt") {
       const std::string_view text = value();
       PixFmt fmt;
-      if (!ParsePixFmt(text, &fmt)) Fail("--pix-fmt takes one of rgba, rgba64le, rgbaf32le, not '" + std::string(text) + "'");
+      if (!ParsePixFmt(text, &fmt))
+        Fail("--pix-fmt takes one of rgba, rgba64le, rgbaf32le, not '" + std::string(text) + "'");
       o.pix_fmt = fmt;
     } else if (name == "--background") {
       o.background = ParseColour(name, value());

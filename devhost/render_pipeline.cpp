@@ -28,7 +28,9 @@ double Since(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::string Utf8(const std::u16string& text) { return WideToUtf8(std::wstring(text.begin(), text.end())); }
+std::string Utf8(const std::u16string& text) {
+  return WideToUtf8(std::wstring(text.begin(), text.end()));
+}
 
 // Each report stays on one line.
 std::string OneLine(std::string text) {
@@ -49,7 +51,8 @@ std::string Duration(double seconds) {
   return text;
 }
 
-bool ReadRawFile(const std::string& path, const RawLayout& layout, Image* image, std::string* error) {
+bool ReadRawFile(const std::string& path, const RawLayout& layout, Image* image,
+                 std::string* error) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
     *error = "cannot read " + path + ": it cannot be opened";
@@ -90,13 +93,18 @@ struct WorkerState {
 class Run {
  public:
   Run(Host& main, FrameFeed& feed, const RunSettings& settings, const Receiver& receive)
-      : main_(main), feed_(feed), settings_(settings), receive_(receive),
-        workers_(settings.on_main_host ? 1 : std::max(settings.jobs, 1)), states_(workers_) {}
+      : main_(main),
+        feed_(feed),
+        settings_(settings),
+        receive_(receive),
+        workers_(settings.on_main_host ? 1 : std::max(settings.jobs, 1)),
+        states_(workers_) {}
 
   RunStats Go() {
     // Render threads are made on this thread, before any renders.
     std::vector<std::unique_ptr<Host>> hosts;
-    for (int i = 0; i < workers_ && !settings_.on_main_host; ++i) hosts.push_back(main_.NewRenderThread());
+    for (int i = 0; i < workers_ && !settings_.on_main_host; ++i)
+      hosts.push_back(main_.NewRenderThread());
     std::thread ticker;
     if (Console::Get().ProgressShown()) ticker = std::thread([this] { Tick(); });
     std::vector<std::thread> threads;
@@ -130,9 +138,8 @@ class Run {
   // The next frame for a worker, waiting while too many rendered frames wait to be handed back.
   bool Take(Frame* frame) {
     std::unique_lock<std::mutex> lock(feed_mutex_);
-    feed_cv_.wait(lock, [this] {
-      return feed_done_ || in_flight_ < static_cast<size_t>(2 * workers_);
-    });
+    feed_cv_.wait(lock,
+                  [this] { return feed_done_ || in_flight_ < static_cast<size_t>(2 * workers_); });
     if (feed_done_) return false;
     *frame = Frame();
     const FrameFeed::Result r = feed_.Next(frame);
@@ -151,7 +158,8 @@ class Run {
   void Deliver(const Frame& frame, std::optional<Image> image) {
     std::lock_guard<std::mutex> lock(deliver_mutex_);
     pending_.emplace(frame.index, std::make_pair(frame, std::move(image)));
-    for (auto it = pending_.find(delivered_); it != pending_.end(); it = pending_.find(delivered_)) {
+    for (auto it = pending_.find(delivered_); it != pending_.end();
+         it = pending_.find(delivered_)) {
       if (it->second.second) {
         receive_(it->second.first, *it->second.second);
         ++written_;
@@ -200,19 +208,25 @@ class Run {
     std::string error;
     if (!frame.input.empty()) {
       state.stage = WorkerState::kReading;
-      const bool read = settings_.raw ? ReadRawFile(frame.input, *settings_.raw, &frame.layer, &error)
-                                      : ReadImageFile(frame.input, settings_.depth, &frame.layer, &error);
+      const bool read = settings_.raw
+                            ? ReadRawFile(frame.input, *settings_.raw, &frame.layer, &error)
+                            : ReadImageFile(frame.input, settings_.depth, &frame.layer, &error);
       if (!read) {
         Fail(frame, error, true);
         return std::nullopt;
       }
     }
     if (settings_.premiere && frame.layer.depth == Depth::U16) {
-      Fail(frame, frame.name + " holds 16-bit samples, which Premiere Pro does not render: use --depth 8 or --depth 32", true);
+      Fail(frame,
+           frame.name +
+               " holds 16-bit samples, which Premiere Pro does not render: use --depth 8 or "
+               "--depth 32",
+           true);
       return std::nullopt;
     }
     state.stage = WorkerState::kRendering;
-    RenderResult r = settings_.premiere ? host.RenderLegacy(frame.layer) : host.RenderSmart(frame.layer);
+    RenderResult r =
+        settings_.premiere ? host.RenderLegacy(frame.layer) : host.RenderSmart(frame.layer);
     ReportHostMessages(host);
     if (!r.host_error.empty()) {
       Fail(frame, "render failed: " + r.host_error, false);
@@ -244,13 +258,15 @@ class Run {
     const bool ok = WriteInPlace(
         frame.output,
         [&](const std::string& path, std::string* why) {
-          return settings_.raw ? WriteRawFile(path, r.image, why) : WriteImageFile(path, r.image, write, why);
+          return settings_.raw ? WriteRawFile(path, r.image, why)
+                               : WriteImageFile(path, r.image, write, why);
         },
         &error);
     if (!ok) {
       // The message names the partial file; the user knows the final one.
       const std::string partial = PartialName(frame.output);
-      if (const size_t at = error.find(partial); at != std::string::npos) error.replace(at, partial.size(), frame.output);
+      if (const size_t at = error.find(partial); at != std::string::npos)
+        error.replace(at, partial.size(), frame.output);
       Fail(frame, error, true);
       return std::nullopt;
     }
@@ -341,12 +357,24 @@ class Run {
 std::string ErrorText(PF_Err err) {
   std::string name;
   switch (err) {
-    case PF_Err_OUT_OF_MEMORY: name = "out of memory (the output may be too large)"; break;
-    case A_Err_MISSING_SUITE: name = "a host suite is missing"; break;
-    case PF_Err_INTERNAL_STRUCT_DAMAGED: name = "internal structure damaged"; break;
-    case PF_Err_UNRECOGNIZED_PARAM_TYPE: name = "unrecognised pixel format"; break;
-    case PF_Err_BAD_CALLBACK_PARAM: name = "bad callback parameter"; break;
-    default: name = "host error"; break;
+    case PF_Err_OUT_OF_MEMORY:
+      name = "out of memory (the output may be too large)";
+      break;
+    case A_Err_MISSING_SUITE:
+      name = "a host suite is missing";
+      break;
+    case PF_Err_INTERNAL_STRUCT_DAMAGED:
+      name = "internal structure damaged";
+      break;
+    case PF_Err_UNRECOGNIZED_PARAM_TYPE:
+      name = "unrecognised pixel format";
+      break;
+    case PF_Err_BAD_CALLBACK_PARAM:
+      name = "bad callback parameter";
+      break;
+    default:
+      name = "host error";
+      break;
   }
   return name + " (code " + std::to_string(err) + ")";
 }
@@ -359,7 +387,8 @@ void ReportHostMessages(Host& host) {
   for (const Notice& n : host.notices) {
     lines.push_back("notice: " + OneLine(Utf8(n.title)) + ": " + OneLine(Utf8(n.text)));
   }
-  for (const std::string& msg : host.shown_messages) lines.push_back("effect message: " + OneLine(msg));
+  for (const std::string& msg : host.shown_messages)
+    lines.push_back("effect message: " + OneLine(msg));
   host.shown_messages.clear();
   host.notices.clear();
   for (const std::string& line : lines) {
@@ -372,7 +401,8 @@ void ReportHostMessages(Host& host) {
   }
 }
 
-RunStats RenderFrames(Host& main, FrameFeed& feed, const RunSettings& settings, const Receiver& receive) {
+RunStats RenderFrames(Host& main, FrameFeed& feed, const RunSettings& settings,
+                      const Receiver& receive) {
   return Run(main, feed, settings, receive).Go();
 }
 

@@ -21,7 +21,7 @@ struct Frame {
   std::string name;   // how messages name it
   std::string input;  // the file to read; empty when the layer came with the frame
   Image layer;
-  std::string output;  // the file to write; empty: handed back in order
+  std::string output;                  // the file to write; empty: handed back in order
   std::optional<EffectParams> params;  // settings of its own, else the host's
 };
 
@@ -40,7 +40,7 @@ struct RunSettings {
   bool on_main_host = false;  // one worker, rendering on the main host (which holds the GPU)
   bool skip_existing = false;
   bool premiere = false;
-  std::optional<Depth> depth;  // the depth frames are read at; empty: each file's own
+  std::optional<Depth> depth;    // the depth frames are read at; empty: each file's own
   std::optional<RawLayout> raw;  // input and output files hold raw frames of this layout
   WriteSettings write;
   bool single = false;  // a run of one frame: messages need not name it
@@ -69,7 +69,8 @@ void ReportHostMessages(Host& host);
 
 // Writes a file under its hidden partial name first and renames it into place, so that no
 // interrupted run leaves a truncated file under the final name.
-bool WriteInPlace(const std::string& path, const std::function<bool(const std::string&, std::string*)>& write,
+bool WriteInPlace(const std::string& path,
+                  const std::function<bool(const std::string&, std::string*)>& write,
                   std::string* error);
 
 }  // namespace devhost

@@ -29,13 +29,20 @@ struct Instance {
 // Where a double parameter's value is kept; null for the others.
 double* DoubleSlot(frei0r_filter::Values& v, int index) {
   switch (index) {
-    case frei0r_filter::kScale: return &v.scale;
-    case frei0r_filter::kInterpolation: return &v.interpolation;
-    case frei0r_filter::kEdgeBlur: return &v.edge_blur;
-    case frei0r_filter::kPixelShape: return &v.pixel_shape;
-    case frei0r_filter::kAnchorX: return &v.anchor_x;
-    case frei0r_filter::kAnchorY: return &v.anchor_y;
-    default: return nullptr;
+    case frei0r_filter::kScale:
+      return &v.scale;
+    case frei0r_filter::kInterpolation:
+      return &v.interpolation;
+    case frei0r_filter::kEdgeBlur:
+      return &v.edge_blur;
+    case frei0r_filter::kPixelShape:
+      return &v.pixel_shape;
+    case frei0r_filter::kAnchorX:
+      return &v.anchor_x;
+    case frei0r_filter::kAnchorY:
+      return &v.anchor_y;
+    default:
+      return nullptr;
   }
 }
 

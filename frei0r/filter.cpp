@@ -66,8 +66,8 @@ void RenderFrame(const Settings& s, uint32_t width, uint32_t height, const uint3
   // The frame is the layer: the effect's geometry gives the rectangle of the enlarged image in
   // frame pixels, and the output grid's phase.
   const IntRect frame{0, 0, static_cast<int32_t>(width), static_cast<int32_t>(height)};
-  const PreRenderGeometry g = ComputePreRenderGeometry(frame, frame, s.scale, s.pixel_shape,
-                                                       {1, 1}, {1, 1}, s.anchor_x, s.anchor_y);
+  const PreRenderGeometry g = ComputePreRenderGeometry(frame, frame, s.scale, s.pixel_shape, {1, 1},
+                                                       {1, 1}, s.anchor_x, s.anchor_y);
   const IntRect& r = g.result_rect;
   // Of that rectangle, only the part inside the frame is rendered.
   const int64_t left = std::max<int64_t>(r.left, 0), right = std::min<int64_t>(r.right, width);

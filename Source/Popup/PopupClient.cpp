@@ -23,7 +23,8 @@ void WritePayload(SpawnParams& params) {
 
 }  // namespace
 
-JsonDocument::JsonDocument() : allocator_(kPoolChunkSize), document_(&allocator_, kParseStackSize) {}
+JsonDocument::JsonDocument()
+    : allocator_(kPoolChunkSize), document_(&allocator_, kParseStackSize) {}
 
 bool JsonDocument::Parse(const mlUtf8String& text) {
   text_ = text;
@@ -56,7 +57,8 @@ std::string PreparePopupInput(const std::string& jsonText) {
   JsonDocument json;
   JsonDocument::Document& document = json.Get();
   document.Parse(jsonText.c_str(), jsonText.size());
-  const auto owner = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(FindHostMainWindow()));
+  const auto owner =
+      static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(FindHostMainWindow()));
   document.AddMember("owner", owner, document.GetAllocator());
   // The companion reads up to the line feed: its input stays open while it runs.
   return WriteCompact(document) + "\n";

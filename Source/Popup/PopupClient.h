@@ -12,7 +12,7 @@
 
 /// A parsed JSON document with its own pooled allocator and the text it was last parsed from.
 class JsonDocument {
-public:
+ public:
   static constexpr std::size_t kPoolChunkSize = 64 * 1024;
   static constexpr std::size_t kParseStackSize = 1024;
   /// Longer texts are refused unparsed: an answer is a few hundred bytes.
@@ -31,7 +31,7 @@ public:
   const Document& Get() const { return document_; }
   const mlUtf8String& Text() const { return text_; }
 
-private:
+ private:
   rapidjson::MemoryPoolAllocator<> allocator_;
   Document document_;
   mlUtf8String text_;

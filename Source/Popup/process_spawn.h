@@ -23,7 +23,7 @@ using SpawnCallback = void (*)(SpawnParams& params);
 /// Bits of SpawnParams::flags.
 inline constexpr std::uint64_t kSpawnHidden = 1u << 0;         // the child's window starts hidden
 inline constexpr std::uint64_t kSpawnPumpMessages = 1u << 1;   // wake for window messages too
-inline constexpr int kSpawnWakeMaskShift = 2;                   // bits 2 to 17: the wake mask
+inline constexpr int kSpawnWakeMaskShift = 2;                  // bits 2 to 17: the wake mask
 inline constexpr std::uint64_t kSpawnUsePosition = 1u << 18;   // x and y place the child's window
 inline constexpr std::uint64_t kSpawnUseSize = 1u << 19;       // width and height size it
 inline constexpr std::uint64_t kSpawnKeepCodePage = 1u << 20;  // console output code page alone
@@ -68,8 +68,7 @@ std::uint32_t Run(const mlUtf8String& program, const mlUtf8String& commandLine,
 /// the system to find it from the command line's first words. Returns the child's exit code, or
 /// the system error of the step that failed (reported through params.errorCallback).
 std::uint32_t Spawn(const std::wstring& program, const std::wstring& commandLine,
-                    const SpawnEnvironment& environment, mlUtf8String& output,
-                    SpawnParams& params);
+                    const SpawnEnvironment& environment, mlUtf8String& output, SpawnParams& params);
 
 /// The wait loop of Spawn: reads at most 4096 bytes a pass, waits 50 ms for the child, runs the
 /// callbacks, and after the child's exit reads once more.

@@ -119,8 +119,9 @@ void ReadAvailable(int pipe, mlUtf8String& output, const SpawnParams& params) {
   int available = 0;
   if (ioctl(pipe, FIONREAD, &available) != 0 || available <= 0) return;
   char buffer[kReadChunk] = {};
-  const std::size_t wanted =
-      static_cast<std::size_t>(available) < kReadChunk ? static_cast<std::size_t>(available) : kReadChunk;
+  const std::size_t wanted = static_cast<std::size_t>(available) < kReadChunk
+                                 ? static_cast<std::size_t>(available)
+                                 : kReadChunk;
   ssize_t count = read(pipe, buffer, wanted);
   if (count < 0) {
     Report(params, "ReadPipe(): read failed. Error %i", errno);
@@ -211,11 +212,9 @@ std::uint32_t Spawn(const std::wstring& program, const std::wstring& commandLine
     envp = Pointers(entries);
   }
   pid_t pid = 0;
-  const int error =
-      arguments.empty()
-          ? ENOENT
-          : posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(),
-                        environment ? envp.data() : environ);
+  const int error = arguments.empty() ? ENOENT
+                                      : posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(),
+                                                    environment ? envp.data() : environ);
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) {
     std::vector<char> directory(PATH_MAX + 1, '\0');

@@ -39,7 +39,7 @@ struct Pipes {
 
 // The console output code page is UTF-8 while the child runs, then back to what it was.
 class OutputCodePage {
-public:
+ public:
   explicit OutputCodePage(bool keep) : keep_(keep) {
     if (keep_) return;
     saved_ = GetConsoleOutputCP();
@@ -52,7 +52,7 @@ public:
     SetConsoleOutputCP(saved_);
   }
 
-private:
+ private:
   bool keep_;
   bool restored_ = false;
   UINT saved_ = 0;
@@ -140,10 +140,9 @@ std::uint32_t Spawn(const std::wstring& program, const std::wstring& commandLine
   writableCommand.push_back(L'\0');
   PROCESS_INFORMATION process{};
   void* block = environment ? const_cast<wchar_t*>(environment->c_str()) : nullptr;
-  if (!CreateProcessW(program.empty() ? nullptr : program.c_str(), writableCommand.data(),
-                      nullptr, nullptr, TRUE,
-                      CREATE_UNICODE_ENVIRONMENT | NORMAL_PRIORITY_CLASS, block, nullptr,
-                      &startup, &process)) {
+  if (!CreateProcessW(program.empty() ? nullptr : program.c_str(), writableCommand.data(), nullptr,
+                      nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT | NORMAL_PRIORITY_CLASS, block,
+                      nullptr, &startup, &process)) {
     const DWORD error = GetLastError();
     codePage.Restore();
     char directory[MAX_PATH] = {};
@@ -207,9 +206,7 @@ std::uint32_t WriteToChild(SpawnParams& params, const void* bytes, std::uint32_t
   return 0;
 }
 
-bool WideFileExists(const mlUtf8String& path) {
-  return _waccess_s(path.ToWide().c_str(), 0) == 0;
-}
+bool WideFileExists(const mlUtf8String& path) { return _waccess_s(path.ToWide().c_str(), 0) == 0; }
 
 void ShowErrorBox(WindowHandle owner, const std::string& caption, const std::string& text) {
   MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), MB_ICONERROR);

@@ -26,10 +26,10 @@ struct SpawnContext {
   std::uint32_t companionProcessId = 0;
   std::uint32_t companionThreadId = 0;
   WindowHandle companionDialog = nullptr;
-  WindowHandle hostMainWindow = nullptr;  // none until the first message pump
+  WindowHandle hostMainWindow = nullptr;          // none until the first message pump
   SpawnHandle companionProcess = kNoSpawnHandle;  // opened with SYNCHRONIZE access only
-  std::vector<WindowHandle> hostWindows;  // every top-level host window at attachment
-  std::uintptr_t runId = 0;  // 0 until attached
+  std::vector<WindowHandle> hostWindows;          // every top-level host window at attachment
+  std::uintptr_t runId = 0;                       // 0 until attached
 };
 
 /// A search over the top-level windows.
@@ -42,7 +42,7 @@ struct WindowQuery {
   std::uint32_t forbiddenStyle = 0;
   std::uint32_t requiredExStyle = 0;
   std::uint32_t forbiddenExStyle = 0;
-  std::string className;              // exact; empty matches any
+  std::string className;  // exact; empty matches any
 };
 
 /// Visits every top-level window; true when query.result is an existing window.

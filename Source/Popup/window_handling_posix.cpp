@@ -10,7 +10,9 @@ bool FindWindows(WindowQuery& query) {
 
 WindowHandle FindHostMainWindow() { return nullptr; }
 
-WindowHandle FindCompanionDialog(SpawnContext& context) { return context.companionDialog = nullptr; }
+WindowHandle FindCompanionDialog(SpawnContext& context) {
+  return context.companionDialog = nullptr;
+}
 
 void PumpPopupMessages(SpawnParams&) {}
 

@@ -174,7 +174,8 @@ BOOL CALLBACK TestWindow(HWND window, LPARAM parameter) {
   if (query.result != nullptr) return TRUE;
   if (query.requiredStyle != 0 || query.forbiddenStyle != 0) {
     const auto style = static_cast<std::uint32_t>(GetWindowLongW(window, GWL_STYLE));
-    if ((style & query.requiredStyle) != query.requiredStyle || (style & query.forbiddenStyle) != 0) {
+    if ((style & query.requiredStyle) != query.requiredStyle ||
+        (style & query.forbiddenStyle) != 0) {
       return TRUE;
     }
   }

@@ -113,8 +113,7 @@ void Logger::AppendToFile(const mlUtf8String& line) {
   // Opened and closed for every line, so the file can be read, moved or deleted in between.
   const std::u8string path(reinterpret_cast<const char8_t*>(filePath_.CStr()),
                            filePath_.ByteSize());
-  std::ofstream out(std::filesystem::path(path),
-                    std::ios::out | std::ios::app | std::ios::binary);
+  std::ofstream out(std::filesystem::path(path), std::ios::out | std::ios::app | std::ios::binary);
   if (!out) return;
   out.write(line.CStr(), static_cast<std::streamsize>(line.ByteSize()));
 }

@@ -23,17 +23,17 @@ const mlUtf8String& LogLevelName(LogLevel level);
 
 /// Everything that decides what the logger writes and where.
 struct LoggerSettings {
-  mlUtf8String filePath;            // the log file, UTF-8
-  bool unsynchronized = false;      // file writes without the mutex
+  mlUtf8String filePath;        // the log file, UTF-8
+  bool unsynchronized = false;  // file writes without the mutex
   LogLevel threshold = LogLevel::DESACTIVATED;
   bool fileOutput = false;
-  bool fileSuspended = false;       // skips the file sink even with fileOutput
-  bool debuggerOutput = false;      // the debugger output stream (Windows only)
-  std::int64_t startTime = 0;       // steady-clock nanoseconds; origin of the time column
+  bool fileSuspended = false;   // skips the file sink even with fileOutput
+  bool debuggerOutput = false;  // the debugger output stream (Windows only)
+  std::int64_t startTime = 0;   // steady-clock nanoseconds; origin of the time column
 };
 
 class Logger {
-public:
+ public:
   Logger() = default;
   Logger(const Logger&) = delete;
   Logger& operator=(const Logger&) = delete;
@@ -54,7 +54,7 @@ public:
   /// The steady clock in nanoseconds, as startTime counts it.
   static std::int64_t Now();
 
-private:
+ private:
   void AppendToFile(const mlUtf8String& line);
 
   mlUtf8String filePath_;

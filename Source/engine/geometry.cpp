@@ -13,8 +13,8 @@ float ScaleFromParam(double value) {
 }
 
 float EdgeBlurFromParam(double value, float scale) {
-  if (!(value < scale)) return scale;       // at most the scale; not a number counts as it
-  if (!(value >= -FLT_MAX)) return 0.0f;    // less than a float holds: no blur
+  if (!(value < scale)) return scale;     // at most the scale; not a number counts as it
+  if (!(value >= -FLT_MAX)) return 0.0f;  // less than a float holds: no blur
   return static_cast<float>(value);
 }
 
@@ -62,9 +62,7 @@ IntRect MapRect(const IntRect& r, const EdgeMap& mx, const EdgeMap& my, PixelCas
 }
 
 // Pre-render's downsampling factor: each term converted to float before the division.
-float FloatFactor(Ratio s) {
-  return static_cast<float>(s.num) / static_cast<float>(s.den);
-}
+float FloatFactor(Ratio s) { return static_cast<float>(s.num) / static_cast<float>(s.den); }
 
 // The legacy protocol's factor: a double quotient rounded to float.
 float LegacyFactor(Ratio s) {
@@ -109,13 +107,12 @@ FrameSetupResult ComputeFrameSetup(const LegacyFrame& f, int32_t output_origin_x
   PixelCast cast;
   FrameSetupResult r;
   r.width = cast(static_cast<double>(cast(w)) + f.source_origin_x);
-  r.height = cast(static_cast<double>(cast(h)) +
-                  cast(static_cast<float>(f.source_origin_y) * fy));
+  r.height = cast(static_cast<double>(cast(h)) + cast(static_cast<float>(f.source_origin_y) * fy));
   // The origin moves right and down by half the growth (the conversion truncates toward zero).
-  r.origin_h = cast(static_cast<double>(output_origin_x) -
-                    cast((w / scale) * (scale - 1.0f) * -0.5f));
-  r.origin_v = cast(static_cast<double>(output_origin_y) -
-                    cast((h / scale) * (scale - 1.0f) * -0.5f));
+  r.origin_h =
+      cast(static_cast<double>(output_origin_x) - cast((w / scale) * (scale - 1.0f) * -0.5f));
+  r.origin_v =
+      cast(static_cast<double>(output_origin_y) - cast((h / scale) * (scale - 1.0f) * -0.5f));
   if (f.field > 0) {
     r.height = cast(static_cast<float>(r.height) * 2.0f);
   }

@@ -69,7 +69,8 @@ PF_Err SmartPreRender(PF_InData* in_data, PF_OutData* out_data, PF_PreRenderExtr
                                          in_data->time_scale, &in_result);
 
   // The host frees the record with free() once it has passed it to the render call.
-  std::unique_ptr<ScaleInfo, FreeDeleter> info(static_cast<ScaleInfo*>(std::malloc(sizeof(ScaleInfo))));
+  std::unique_ptr<ScaleInfo, FreeDeleter> info(
+      static_cast<ScaleInfo*>(std::malloc(sizeof(ScaleInfo))));
   if (!info) return PF_Err_INTERNAL_STRUCT_DAMAGED;
   std::memset(info.get(), 0, sizeof(ScaleInfo));
 

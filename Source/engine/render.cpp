@@ -19,10 +19,17 @@ constexpr PF_Pixel kRed = {255, 255, 0, 0};  // alpha, red, green, blue
 
 bool SmartLayoutOf(PF_PixelFormat format, PixelLayout& layout) {
   switch (format) {
-    case PF_PixelFormat_ARGB128: layout = PixelLayout::ARGBFloat; return true;
-    case PF_PixelFormat_ARGB64: layout = PixelLayout::ARGB16; return true;
-    case PF_PixelFormat_ARGB32: layout = PixelLayout::ARGB8; return true;
-    default: return false;
+    case PF_PixelFormat_ARGB128:
+      layout = PixelLayout::ARGBFloat;
+      return true;
+    case PF_PixelFormat_ARGB64:
+      layout = PixelLayout::ARGB16;
+      return true;
+    case PF_PixelFormat_ARGB32:
+      layout = PixelLayout::ARGB8;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -56,7 +63,8 @@ PF_Err LegacySetup(const PF_InData* in_data, const LegacyFrame& frame, PF_Effect
   // The host sizes the input world from the same numbers; a smaller world is never read past.
   const int32_t src_width = std::min(e.src_width, input->width - ox);
   const int32_t src_height = std::min(e.src_height, input->height - oy);
-  if (ox < 0 || oy < 0 || e.dst_width <= 0 || e.dst_height <= 0 || src_width < 0 || src_height < 0) {
+  if (ox < 0 || oy < 0 || e.dst_width <= 0 || e.dst_height <= 0 || src_width < 0 ||
+      src_height < 0) {
     return err;
   }
   const int size = PixelSize(layout);
@@ -139,7 +147,9 @@ PF_Err CpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderEx
 
 PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
               PF_LayerDef* output) {
-  const auto value = [params](ParamIndex index) { return ParamValue(Param(index), *params[index]); };
+  const auto value = [params](ParamIndex index) {
+    return ParamValue(Param(index), *params[index]);
+  };
   ScaleParams p;
   std::memset(&p, 0, sizeof(p));
   p.scale = ScaleFromParam(value(PARAM_SCALE));
@@ -164,11 +174,10 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
     if (format_err == PF_Err_NONE) {
       // Frame set-up doubles a field render's height, which the red rectangle's formula does not
       // know: it would cover the top half only, and a half-red frame looks like a glitch.
-      const PF_Rect red =
-          frame.field > PF_Field_FRAME
-              ? PF_Rect{0, 0, output->width, output->height}
-              : ToLRect(LegacyRedRect(frame, out_data->origin.h, out_data->origin.v, p.scale,
-                                      output->width, output->height));
+      const PF_Rect red = frame.field > PF_Field_FRAME
+                              ? PF_Rect{0, 0, output->width, output->height}
+                              : ToLRect(LegacyRedRect(frame, out_data->origin.h, out_data->origin.v,
+                                                      p.scale, output->width, output->height));
       err = Fill(in_data, &kRed, &red, output);
     }
     return err;

@@ -14,5 +14,4 @@ PF_Err CpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderEx
                       ScaleInfo* info);
 
 // RENDER of the legacy protocol (Premiere Pro).
-PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
-              PF_LayerDef* output);
+PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output);

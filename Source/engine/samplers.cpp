@@ -59,9 +59,9 @@ bool RoundedIndex(float f, uint32_t size, int32_t& index) {
 // One axis of the bilinear sampler: the two source indices, their sharpened weights and whether
 // each lies outside the image.
 struct Axis {
-  int32_t i1, i2;        // clamped indices actually read
-  float b1, b2;          // weights
-  bool empty1, empty2;   // unclamped index outside the image
+  int32_t i1, i2;       // clamped indices actually read
+  float b1, b2;         // weights
+  bool empty1, empty2;  // unclamped index outside the image
 };
 
 // Returns false when the position lies outside [-1, size): the whole row or pixel is empty.
@@ -156,15 +156,21 @@ struct Rows {
   size_t pixel_size, row_bytes;
   bool stream;
   samplers::StreamFn copy;
-  Rows(void* d, const ScaleParams& p, size_t px, uint32_t row_begin, uint32_t row_end, samplers::StreamFn streamed)
-      : dst(static_cast<uint8_t*>(d)), pitch(p.dst_pitch), pixel_size(px), row_bytes(px * p.dst_width),
-        stream(row_bytes * (row_end - row_begin) >= kStreamBytes), copy(streamed) {}
+  Rows(void* d, const ScaleParams& p, size_t px, uint32_t row_begin, uint32_t row_end,
+       samplers::StreamFn streamed)
+      : dst(static_cast<uint8_t*>(d)),
+        pitch(p.dst_pitch),
+        pixel_size(px),
+        row_bytes(px * p.dst_width),
+        stream(row_bytes * (row_end - row_begin) >= kStreamBytes),
+        copy(streamed) {}
   ~Rows() {
     // Streaming stores are weakly ordered: make them visible before the caller reads the output.
     if (stream) _mm_sfence();
   }
   uint8_t* At(uint32_t y) const {
-    return dst + static_cast<ptrdiff_t>(RowOffset(static_cast<int32_t>(y), pitch)) * static_cast<ptrdiff_t>(pixel_size);
+    return dst + static_cast<ptrdiff_t>(RowOffset(static_cast<int32_t>(y), pitch)) *
+                     static_cast<ptrdiff_t>(pixel_size);
   }
   // src null: zeros.
   void Write(uint8_t* to, const uint8_t* src, size_t bytes) const {
@@ -190,7 +196,8 @@ size_t GatherSlot(size_t pixel_size) { return pixel_size == 4 ? 0 : pixel_size =
 // Windows for gathering 4- or 8-byte pixels by `index` from an array of `count` pixels: each 32
 // bytes of output whose sources lie within 32 bytes are one load and a permute. Near the end of
 // the array the window moves back to stay inside it.
-void MakeWindows(const int32_t* index, size_t n, size_t count, size_t px, samplers::Window* windows) {
+void MakeWindows(const int32_t* index, size_t n, size_t count, size_t px,
+                 samplers::Window* windows) {
   const int32_t lanes = px == 4 ? 8 : 4;
   const int32_t last = static_cast<int32_t>(count) - lanes;
   for (size_t k = 0; k + static_cast<size_t>(lanes) <= n; k += static_cast<size_t>(lanes)) {
@@ -204,8 +211,8 @@ void MakeWindows(const int32_t* index, size_t n, size_t count, size_t px, sample
   }
 }
 
-void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& p, uint32_t row_begin,
-             uint32_t row_end, DestWindow window) {
+void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
+             uint32_t row_begin, uint32_t row_end, DestWindow window) {
   if (row_begin >= row_end || p.dst_width == 0) return;
   const size_t px = static_cast<size_t>(PixelSize(layout));
   const uint32_t width = p.dst_width;
@@ -234,7 +241,8 @@ void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& 
   const KernelSet& kernels = Kernels();
   const Rows rows(dst, p, px, row_begin, row_end, kernels.stream);
   const uintptr_t first = reinterpret_cast<uintptr_t>(rows.At(row_begin)) + x0 * px;
-  const bool straight = rows.stream && (static_cast<int64_t>(p.dst_pitch) * static_cast<int64_t>(px)) % 32 == 0 &&
+  const bool straight = rows.stream &&
+                        (static_cast<int64_t>(p.dst_pitch) * static_cast<int64_t>(px)) % 32 == 0 &&
                         first % px == 0;
   // Pixels before the first 32-byte boundary of the inside columns.
   const size_t head = straight ? std::min(n, (32 - first % 32) % 32 / px) : 0;
@@ -257,7 +265,8 @@ void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& 
       int32_t fifth;
       run_started = true;
       run_row = y1;
-      run_straight = straight && !(y + 4 < row_end && RoundedIndex(my(y + 4), p.src_height, fifth) && fifth == y1);
+      run_straight = straight && !(y + 4 < row_end &&
+                                   RoundedIndex(my(y + 4), p.src_height, fifth) && fifth == y1);
     }
     if (run_straight) {
       uint8_t* outs[4];
@@ -268,16 +277,19 @@ void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& 
       } while (++y < row_end && k < 4 && RoundedIndex(my(y), p.src_height, next) && next == y1);
       for (size_t r = 0; r < k; ++r) {
         rows.Write(outs[r] - x0 * px, nullptr, x0 * px);
-        for (size_t q = 0; q < head; ++q) std::memcpy(outs[r] + q * px, in + static_cast<size_t>(index[q]) * px, px);
+        for (size_t q = 0; q < head; ++q)
+          std::memcpy(outs[r] + q * px, in + static_cast<size_t>(index[q]) * px, px);
         outs[r] += head * px;
       }
       kernels.gather_rows[GatherSlot(px)](in, index + head, windows, n - head, outs, k);
-      for (size_t r = 0; r < k; ++r) rows.Write(outs[r] + (n - head) * px, nullptr, (width - x1) * px);
+      for (size_t r = 0; r < k; ++r)
+        rows.Write(outs[r] + (n - head) * px, nullptr, (width - x1) * px);
       continue;
     }
     if (!built || y1 != built_row) {
       // The windows start after the head.
-      for (size_t q = 0; q < head; ++q) std::memcpy(image + (x0 + q) * px, in + static_cast<size_t>(index[q]) * px, px);
+      for (size_t q = 0; q < head; ++q)
+        std::memcpy(image + (x0 + q) * px, in + static_cast<size_t>(index[q]) * px, px);
       kernels.gather[GatherSlot(px)](in, index + head, windows, n - head, image + (x0 + head) * px);
       built = true;
       built_row = y1;
@@ -296,11 +308,18 @@ struct Taps {
   uint32_t keep1, keep2;
   Taps() = default;
   Taps(const Axis& a, bool point)
-      : i1(a.i1), i2(a.i2), b1(a.b1), b2(a.b2), keep1(Keep(point, a.empty1)), keep2(Keep(point, a.empty2)) {}
+      : i1(a.i1),
+        i2(a.i2),
+        b1(a.b1),
+        b2(a.b2),
+        keep1(Keep(point, a.empty1)),
+        keep2(Keep(point, a.empty2)) {}
   // Equal taps give equal pixels.
   bool operator==(const Taps& o) const {
-    return i1 == o.i1 && i2 == o.i2 && std::bit_cast<uint32_t>(b1) == std::bit_cast<uint32_t>(o.b1) &&
-           std::bit_cast<uint32_t>(b2) == std::bit_cast<uint32_t>(o.b2) && keep1 == o.keep1 && keep2 == o.keep2;
+    return i1 == o.i1 && i2 == o.i2 &&
+           std::bit_cast<uint32_t>(b1) == std::bit_cast<uint32_t>(o.b1) &&
+           std::bit_cast<uint32_t>(b2) == std::bit_cast<uint32_t>(o.b2) && keep1 == o.keep1 &&
+           keep2 == o.keep2;
   }
   // Weights exactly 1 and 0: one tap counts.
   bool Single() const { return (b1 == 1.0f && b2 == 0.0f) || (b1 == 0.0f && b2 == 1.0f); }
@@ -312,9 +331,15 @@ struct Taps {
 // in use.
 class PlaneRows {
  public:
-  PlaneRows(float* storage, size_t count, const void* src, const ScaleParams& p, size_t px, int32_t first,
-            samplers::PlanesFn convert)
-      : count_(count), stride_(count + kMaxLanes), src_(src), p_(p), px_(px), first_(first), convert_(convert) {
+  PlaneRows(float* storage, size_t count, const void* src, const ScaleParams& p, size_t px,
+            int32_t first, samplers::PlanesFn convert)
+      : count_(count),
+        stride_(count + kMaxLanes),
+        src_(src),
+        p_(p),
+        px_(px),
+        first_(first),
+        convert_(convert) {
     base_[0] = storage;
     base_[1] = storage + 4 * stride_;
   }
@@ -332,7 +357,8 @@ class PlaneRows {
     if (slot < 0) {
       slot = row_[0] == other ? 1 : 0;
       float* const planes[4] = {Plane(slot, 0), Plane(slot, 1), Plane(slot, 2), Plane(slot, 3)};
-      plain_[slot] = convert_(SourceRow(src_, row, p_, px_) + static_cast<size_t>(first_) * px_, count_, planes);
+      plain_[slot] = convert_(SourceRow(src_, row, p_, px_) + static_cast<size_t>(first_) * px_,
+                              count_, planes);
       row_[slot] = row;
     }
     return slot;
@@ -349,8 +375,8 @@ class PlaneRows {
   bool plain_[2] = {false, false};
 };
 
-void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams& p, uint32_t row_begin,
-              uint32_t row_end, DestWindow window) {
+void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
+              uint32_t row_begin, uint32_t row_end, DestWindow window) {
   if (row_begin >= row_end || p.dst_width == 0) return;
   const size_t px = static_cast<size_t>(PixelSize(layout));
   const uint32_t width = p.dst_width;
@@ -376,9 +402,10 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
 
   const size_t group = samplers::GroupColumns(px);
   const size_t slots = width + 2 * kMaxLanes;
-  Arena arena(Rounded(width * sizeof(Taps)) + Rounded(width * sizeof(int32_t)) + 8 * Rounded(slots * 4) +
-              Rounded((width / group + 1) * sizeof(samplers::Lanes)) + Rounded((slots + kMaxLanes) * px) +
-              Rounded((width + kMaxLanes) * px) + Rounded(8 * (plane_count + kMaxLanes) * sizeof(float)));
+  Arena arena(Rounded(width * sizeof(Taps)) + Rounded(width * sizeof(int32_t)) +
+              8 * Rounded(slots * 4) + Rounded((width / group + 1) * sizeof(samplers::Lanes)) +
+              Rounded((slots + kMaxLanes) * px) + Rounded((width + kMaxLanes) * px) +
+              Rounded(8 * (plane_count + kMaxLanes) * sizeof(float)));
   Taps* distinct = arena.Take<Taps>(width);
   int32_t* of = arena.Take<int32_t>(width);
   int32_t* i1 = arena.Take<int32_t>(slots);

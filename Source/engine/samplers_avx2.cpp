@@ -26,9 +26,13 @@ struct Avx2 {
   };
 
   static F Load(const float* p) { return _mm256_loadu_ps(p); }
-  static F LoadMask(const uint32_t* m) { return _mm256_loadu_ps(reinterpret_cast<const float*>(m)); }
+  static F LoadMask(const uint32_t* m) {
+    return _mm256_loadu_ps(reinterpret_cast<const float*>(m));
+  }
   static F Set(float v) { return _mm256_set1_ps(v); }
-  static F SetMask(uint32_t m) { return _mm256_castsi256_ps(_mm256_set1_epi32(static_cast<int32_t>(m))); }
+  static F SetMask(uint32_t m) {
+    return _mm256_castsi256_ps(_mm256_set1_epi32(static_cast<int32_t>(m)));
+  }
   static F Add(F a, F b) { return _mm256_add_ps(a, b); }
   static F Mul(F a, F b) { return _mm256_mul_ps(a, b); }
   static F Div(F a, F b) { return _mm256_div_ps(a, b); }
@@ -83,12 +87,16 @@ struct Avx2 {
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), p);
       } else {
         const __m256i ffff = _mm256_set1_epi32(0xFFFF);
-        const __m256i lo = _mm256_or_si256(_mm256_and_si256(c[0], ffff), _mm256_slli_epi32(c[1], 16));
-        const __m256i hi = _mm256_or_si256(_mm256_and_si256(c[2], ffff), _mm256_slli_epi32(c[3], 16));
+        const __m256i lo =
+            _mm256_or_si256(_mm256_and_si256(c[0], ffff), _mm256_slli_epi32(c[1], 16));
+        const __m256i hi =
+            _mm256_or_si256(_mm256_and_si256(c[2], ffff), _mm256_slli_epi32(c[3], 16));
         // Pixels 0 1 4 5 and 2 3 6 7, then in order.
         const __m256i p0 = _mm256_unpacklo_epi32(lo, hi), p1 = _mm256_unpackhi_epi32(lo, hi);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_permute2x128_si256(p0, p1, 0x20));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32), _mm256_permute2x128_si256(p0, p1, 0x31));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
+                            _mm256_permute2x128_si256(p0, p1, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32),
+                            _mm256_permute2x128_si256(p0, p1, 0x31));
       }
     }
   }
@@ -121,10 +129,12 @@ struct Avx2 {
       // pixels in the order 0 1 4 5 2 3 6 7, which the 64-bit permute puts right.
       const __m256 a = _mm256_loadu_ps(reinterpret_cast<const float*>(px));
       const __m256 b = _mm256_loadu_ps(reinterpret_cast<const float*>(px + 32));
-      const __m256i lo = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0))),
-                                                  _MM_SHUFFLE(3, 1, 2, 0));
-      const __m256i hi = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1))),
-                                                  _MM_SHUFFLE(3, 1, 2, 0));
+      const __m256i lo = _mm256_permute4x64_epi64(
+          _mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0))),
+          _MM_SHUFFLE(3, 1, 2, 0));
+      const __m256i hi = _mm256_permute4x64_epi64(
+          _mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1))),
+          _MM_SHUFFLE(3, 1, 2, 0));
       const __m256i ffff = _mm256_set1_epi32(0xFFFF);
       c[0] = _mm256_cvtepi32_ps(_mm256_and_si256(lo, ffff));
       c[1] = _mm256_cvtepi32_ps(_mm256_srli_epi32(lo, 16));
@@ -143,7 +153,8 @@ struct Avx2 {
       Channels<Chan>(row + x * kSize, c);
       for (int k = 0; k < 4; ++k) {
         _mm256_storeu_ps(planes[k] + x, c[k]);
-        if constexpr (std::is_same_v<Chan, float>) worst = _mm256_max_epu32(worst, _mm256_castps_si256(c[k]));
+        if constexpr (std::is_same_v<Chan, float>)
+          worst = _mm256_max_epu32(worst, _mm256_castps_si256(c[k]));
       }
     }
     for (; x < count; ++x) {
@@ -158,7 +169,8 @@ struct Avx2 {
       uint32_t most = 0;
       for (uint32_t v : lanes) most = v > most ? v : most;
       const size_t done = count / 8 * 8;
-      return most < 0x7F800000u && PlainBits(reinterpret_cast<const float*>(row + done * kSize), 4 * (count - done));
+      return most < 0x7F800000u &&
+             PlainBits(reinterpret_cast<const float*>(row + done * kSize), 4 * (count - done));
     } else {
       return true;
     }
@@ -168,7 +180,8 @@ struct Avx2 {
   // from one window when their rising indices allow, float pixels two at a time, 16-bit pixels
   // one by one.
   template <class Chan, int A>
-  static void Copy(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end, uint8_t* out) {
+  static void Copy(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end,
+                   uint8_t* out) {
     const ColumnTaps c = columns;
     const RowTaps r = row;
     if constexpr (sizeof(Chan) == 1) {
@@ -181,14 +194,18 @@ struct Avx2 {
         __m256i px;
         if (last >= 0 && i[7] - i[0] < 8) {
           const int32_t base = i[0] < last ? i[0] : last;
-          px = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.raw_sel + 4 * size_t(base))),
-                                           _mm256_sub_epi32(index, _mm256_set1_epi32(base)));
+          px = _mm256_permutevar8x32_epi32(
+              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r.raw_sel + 4 * size_t(base))),
+              _mm256_sub_epi32(index, _mm256_set1_epi32(base)));
         } else {
           px = _mm256_i32gather_epi32(reinterpret_cast<const int*>(r.raw_sel), index, 4);
         }
-        const __m256i keep = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(c.keep_sel + j)), row_keep);
-        const __m256i clear = _mm256_cmpeq_epi32(_mm256_and_si256(px, alpha), _mm256_setzero_si256());
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_and_si256(_mm256_andnot_si256(clear, px), keep));
+        const __m256i keep = _mm256_and_si256(
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c.keep_sel + j)), row_keep);
+        const __m256i clear =
+            _mm256_cmpeq_epi32(_mm256_and_si256(px, alpha), _mm256_setzero_si256());
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
+                            _mm256_and_si256(_mm256_andnot_si256(clear, px), keep));
       }
     } else if constexpr (std::is_same_v<Chan, float>) {
       // Two pixels per vector. Alpha is masked, then the pixel kept above the threshold and
@@ -198,15 +215,18 @@ struct Avx2 {
       const __m256 threshold = _mm256_set1_ps(0.0001f);
       for (size_t j = begin; j < end; j += 2, out += 32) {
         const __m256 px = _mm256_insertf128_ps(
-            _mm256_castps128_ps256(_mm_loadu_ps(reinterpret_cast<const float*>(r.raw_sel + 16 * size_t(c.sel[j])))),
+            _mm256_castps128_ps256(
+                _mm_loadu_ps(reinterpret_cast<const float*>(r.raw_sel + 16 * size_t(c.sel[j])))),
             _mm_loadu_ps(reinterpret_cast<const float*>(r.raw_sel + 16 * size_t(c.sel[j + 1]))), 1);
         const __m256i keep = _mm256_and_si256(
-            _mm256_permutevar8x32_epi32(_mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c.keep_sel + j))),
+            _mm256_permutevar8x32_epi32(_mm256_castsi128_si256(_mm_loadl_epi64(
+                                            reinterpret_cast<const __m128i*>(c.keep_sel + j))),
                                         spread),
             row_keep);
         const __m256 a = _mm256_and_ps(_mm256_permute_ps(px, A * 0x55), _mm256_castsi256_ps(keep));
         const __m256 scaled = _mm256_blend_ps(_mm256_mul_ps(a, px), a, (1 << A) | (1 << (A + 4)));
-        _mm256_storeu_ps(reinterpret_cast<float*>(out), _mm256_blendv_ps(scaled, px, _mm256_cmp_ps(a, threshold, _CMP_GT_OQ)));
+        _mm256_storeu_ps(reinterpret_cast<float*>(out),
+                         _mm256_blendv_ps(scaled, px, _mm256_cmp_ps(a, threshold, _CMP_GT_OQ)));
       }
     } else {
       BilinearKernels<Avx2, Chan, A>::CopyEach(c, r, begin, end, out);
@@ -219,12 +239,14 @@ struct Avx2 {
   static __m256i Chunk(const uint8_t* src, const int32_t* index, const Window* w) {
     if constexpr (kSize == 16) {
       return _mm256_inserti128_si256(
-          _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16 * size_t(index[0])))),
+          _mm256_castsi128_si256(
+              _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16 * size_t(index[0])))),
           _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16 * size_t(index[1]))), 1);
     } else {
       if (w->base < 0) {
         alignas(32) uint8_t chunk[32];
-        for (size_t l = 0; l < 32 / kSize; ++l) std::memcpy(chunk + l * kSize, src + size_t(index[l]) * kSize, kSize);
+        for (size_t l = 0; l < 32 / kSize; ++l)
+          std::memcpy(chunk + l * kSize, src + size_t(index[l]) * kSize, kSize);
         return _mm256_load_si256(reinterpret_cast<const __m256i*>(chunk));
       }
       __m256i lanes;
@@ -237,19 +259,23 @@ struct Avx2 {
         std::memcpy(&packed, w->offset, 4);
         lanes = Halves(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int32_t>(packed))));
       }
-      return _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + kSize * size_t(w->base))),
-                                         lanes);
+      return _mm256_permutevar8x32_epi32(
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + kSize * size_t(w->base))),
+          lanes);
     }
   }
 
   template <size_t kSize>
-  static void Gather(const uint8_t* src, const int32_t* index, const Window* windows, size_t n, uint8_t* out) {
+  static void Gather(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
+                     uint8_t* out) {
     constexpr size_t kLanes = 32 / kSize;
     size_t k = 0;
     for (const Window* w = windows; k + kLanes <= n; k += kLanes, w += kSize < 16 ? 1 : 0) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kSize * k), Chunk<kSize>(src, index + k, w));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kSize * k),
+                          Chunk<kSize>(src, index + k, w));
     }
-    for (; k < n; ++k) std::memcpy(out + k * kSize, src + static_cast<size_t>(index[k]) * kSize, kSize);
+    for (; k < n; ++k)
+      std::memcpy(out + k * kSize, src + static_cast<size_t>(index[k]) * kSize, kSize);
   }
 
   // The row count is a constant of each instantiation, so the row pointers stay in registers
@@ -263,10 +289,12 @@ struct Avx2 {
     size_t q = 0;
     for (const Window* w = windows; q + kLanes <= n; q += kLanes, w += kSize < 16 ? 1 : 0) {
       const __m256i v = Chunk<kSize>(src, index + q, w);
-      for (size_t r = 0; r < kRows; ++r) _mm256_stream_si256(reinterpret_cast<__m256i*>(o[r] + q * kSize), v);
+      for (size_t r = 0; r < kRows; ++r)
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(o[r] + q * kSize), v);
     }
     for (; q < n; ++q) {
-      for (size_t r = 0; r < kRows; ++r) std::memcpy(o[r] + q * kSize, src + size_t(index[q]) * kSize, kSize);
+      for (size_t r = 0; r < kRows; ++r)
+        std::memcpy(o[r] + q * kSize, src + size_t(index[q]) * kSize, kSize);
     }
   }
 
@@ -274,10 +302,18 @@ struct Avx2 {
   static void GatherRows(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
                          uint8_t* const* outs, size_t k) {
     switch (k) {
-      case 1: GatherInto<kSize, 1>(src, index, windows, n, outs); break;
-      case 2: GatherInto<kSize, 2>(src, index, windows, n, outs); break;
-      case 3: GatherInto<kSize, 3>(src, index, windows, n, outs); break;
-      default: GatherInto<kSize, 4>(src, index, windows, n, outs); break;
+      case 1:
+        GatherInto<kSize, 1>(src, index, windows, n, outs);
+        break;
+      case 2:
+        GatherInto<kSize, 2>(src, index, windows, n, outs);
+        break;
+      case 3:
+        GatherInto<kSize, 3>(src, index, windows, n, outs);
+        break;
+      default:
+        GatherInto<kSize, 4>(src, index, windows, n, outs);
+        break;
     }
   }
 
@@ -300,7 +336,8 @@ struct Avx2 {
       std::memcpy(dst + k, src + k, bytes - k);
     } else {
       std::memset(dst, 0, head);
-      for (; k + 32 <= bytes; k += 32) _mm256_stream_si256(reinterpret_cast<__m256i*>(dst + k), _mm256_setzero_si256());
+      for (; k + 32 <= bytes; k += 32)
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(dst + k), _mm256_setzero_si256());
       std::memset(dst + k, 0, bytes - k);
     }
   }
@@ -309,7 +346,8 @@ struct Avx2 {
   static __m256i Halves(__m128i offsets) {
     const __m256i o = _mm256_cvtepu32_epi64(offsets);
     const __m256i twice = _mm256_add_epi64(o, o);
-    return _mm256_or_si256(twice, _mm256_slli_epi64(_mm256_add_epi64(twice, _mm256_set1_epi64x(1)), 32));
+    return _mm256_or_si256(twice,
+                           _mm256_slli_epi64(_mm256_add_epi64(twice, _mm256_set1_epi64x(1)), 32));
   }
 
   // Per group: a window from each list's first slot, both permuted by the lanes' offsets (the
@@ -334,11 +372,14 @@ struct Avx2 {
         pick = _mm256_slli_epi64(_mm256_cvtepu32_epi64(l), 60);
         pick = _mm256_or_si256(pick, _mm256_srli_epi64(pick, 32));
       }
-      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + kSize * size_t(g.base[0])));
-      const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + kSize * size_t(g.base[1])));
+      const __m256i a =
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + kSize * size_t(g.base[0])));
+      const __m256i b =
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + kSize * size_t(g.base[1])));
       const __m256 pa = _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(a, lanes));
       const __m256 pb = _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(b, lanes));
-      _mm256_storeu_ps(reinterpret_cast<float*>(out + kSize * x), _mm256_blendv_ps(pa, pb, _mm256_castsi256_ps(pick)));
+      _mm256_storeu_ps(reinterpret_cast<float*>(out + kSize * x),
+                       _mm256_blendv_ps(pa, pb, _mm256_castsi256_ps(pick)));
     }
     ExpandEach<kSize>(values, groups + x / kGroup, n - x, out + kSize * x);
   }

@@ -47,7 +47,8 @@ struct RowTaps {
 
 // Computes the pixels of entries [begin, end) of the column taps into out (packed pixels);
 // end - begin is a multiple of the kernel's lane count.
-using TapsFn = void (*)(const ColumnTaps& cols, const RowTaps& row, size_t begin, size_t end, uint8_t* out);
+using TapsFn = void (*)(const ColumnTaps& cols, const RowTaps& row, size_t begin, size_t end,
+                        uint8_t* out);
 
 // Converts `count` pixels of a source row to planes, each followed by kMaxLanes zeros. Returns
 // whether every value is plain: finite, and positive or +0 (as 32-bit patterns, below
@@ -64,7 +65,8 @@ struct Window {
 
 // out[k] = src[index[k]] for k in [0, n), pixels of 4, 8 or 16 bytes; the windows (one per 32
 // bytes of output, null for 16-byte pixels) may replace the index.
-using GatherFn = void (*)(const uint8_t* src, const int32_t* index, const Window* windows, size_t n, uint8_t* out);
+using GatherFn = void (*)(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
+                          uint8_t* out);
 
 // Where the destination columns find their values when the distinct column taps were computed
 // in two lists (each list's slots rising with the column). For each group of 32 bytes of
@@ -92,8 +94,8 @@ struct LayoutKernels {
 
 // The same gather written to k destination rows at once (1 to 4): the 32-byte chunks of each
 // (32-byte aligned) with streaming stores, a last partial chunk with ordinary ones.
-using GatherRowsFn = void (*)(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
-                              uint8_t* const* outs, size_t k);
+using GatherRowsFn = void (*)(const uint8_t* src, const int32_t* index, const Window* windows,
+                              size_t n, uint8_t* const* outs, size_t k);
 
 // Writes bytes to dst (any alignment) with streaming stores: a copy of src, or zeros when src is
 // null. The caller fences once it has written everything.

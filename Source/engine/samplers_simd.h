@@ -28,7 +28,9 @@ struct BilinearKernels {
 
   // Weights are divided by the total only above the threshold; dividing by 1 elsewhere leaves
   // them unchanged.
-  static F Divisor(F total) { return V::Select(V::Greater(total, V::Set(0.0001f)), total, V::Set(1.0f)); }
+  static F Divisor(F total) {
+    return V::Select(V::Greater(total, V::Set(0.0001f)), total, V::Set(1.0f));
+  }
 
   // All four taps: ((w0 + w1) + w2) + w3 with w = (xb * yb) * alpha. The colour taps are read
   // only once the weights are known, which keeps fewer vectors alive. (The loops below work on
@@ -37,7 +39,8 @@ struct BilinearKernels {
   template <int kWay>
   static void FullChunk(const ColumnTaps& c, const RowTaps& r, size_t j, const typename V::Idx& t1,
                         const typename V::Idx& t2, uint8_t* out) {
-    const F yb1 = V::Set(r.b1), yb2 = V::Set(r.b2), yk1 = V::SetMask(r.keep1), yk2 = V::SetMask(r.keep2);
+    const F yb1 = V::Set(r.b1), yb2 = V::Set(r.b2), yk1 = V::SetMask(r.keep1),
+            yk2 = V::SetMask(r.keep2);
     const F xb1 = V::Load(c.b1 + j), xb2 = V::Load(c.b2 + j);
     const F xk1 = V::LoadMask(c.keep1 + j), xk2 = V::LoadMask(c.keep2 + j);
     const F a1 = V::And(V::template Tap<kWay>(r.p1.c[A], t1), V::And(xk1, yk1));
@@ -65,15 +68,22 @@ struct BilinearKernels {
     V::template Store<Chan>(v, out);
   }
 
-  static void Full(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end, uint8_t* out) {
+  static void Full(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end,
+                   uint8_t* out) {
     const ColumnTaps c = columns;
     const RowTaps r = row;
     for (size_t j = begin; j < end; j += V::N, out += V::N * kSize) {
       const typename V::Idx t1 = V::Prepare(c.i1 + j), t2 = V::Prepare(c.i2 + j);
       switch (V::Way(t1, t2)) {
-        case 2: FullChunk<2>(c, r, j, t1, t2, out); break;
-        case 1: FullChunk<1>(c, r, j, t1, t2, out); break;
-        default: FullChunk<0>(c, r, j, t1, t2, out); break;
+        case 2:
+          FullChunk<2>(c, r, j, t1, t2, out);
+          break;
+        case 1:
+          FullChunk<1>(c, r, j, t1, t2, out);
+          break;
+        default:
+          FullChunk<0>(c, r, j, t1, t2, out);
+          break;
       }
     }
   }
@@ -81,8 +91,8 @@ struct BilinearKernels {
   // Two taps p and q, the others weighing exactly 0: with plain values their terms are +0,
   // which changes no sum, so total = wp + wq and each channel = wp * p + wq * q.
   template <int kWay>
-  static void TwoTaps(F wp, F wq, const float* const pp[4], const float* const qp[4], const typename V::Idx& tp,
-                      const typename V::Idx& tq, uint8_t* out) {
+  static void TwoTaps(F wp, F wq, const float* const pp[4], const float* const qp[4],
+                      const typename V::Idx& tp, const typename V::Idx& tq, uint8_t* out) {
     const F total = V::Add(wp, wq);
     const F d = Divisor(total);
     wp = V::Div(wp, d);
@@ -90,53 +100,71 @@ struct BilinearKernels {
     F v[4];
     for (int k = 0; k < 4; ++k) {
       v[k] = k == A ? total
-                    : V::Add(V::Mul(wp, V::template Tap<kWay>(pp[k], tp)), V::Mul(wq, V::template Tap<kWay>(qp[k], tq)));
+                    : V::Add(V::Mul(wp, V::template Tap<kWay>(pp[k], tp)),
+                             V::Mul(wq, V::template Tap<kWay>(qp[k], tq)));
     }
     V::template Store<Chan>(v, out);
   }
 
   // A row whose weights are exactly 1 and 0: (xb * 1) * alpha = xb * alpha on the one row.
   template <int kWay>
-  static void HorizontalChunk(const ColumnTaps& c, const RowTaps& r, size_t j, const typename V::Idx& t1,
-                              const typename V::Idx& t2, uint8_t* out) {
+  static void HorizontalChunk(const ColumnTaps& c, const RowTaps& r, size_t j,
+                              const typename V::Idx& t1, const typename V::Idx& t2, uint8_t* out) {
     const F ks = V::SetMask(r.keep_sel);
-    const F ap = V::And(V::template Tap<kWay>(r.psel.c[A], t1), V::And(V::LoadMask(c.keep1 + j), ks));
-    const F aq = V::And(V::template Tap<kWay>(r.psel.c[A], t2), V::And(V::LoadMask(c.keep2 + j), ks));
-    TwoTaps<kWay>(V::Mul(V::Load(c.b1 + j), ap), V::Mul(V::Load(c.b2 + j), aq), r.psel.c, r.psel.c, t1, t2, out);
+    const F ap =
+        V::And(V::template Tap<kWay>(r.psel.c[A], t1), V::And(V::LoadMask(c.keep1 + j), ks));
+    const F aq =
+        V::And(V::template Tap<kWay>(r.psel.c[A], t2), V::And(V::LoadMask(c.keep2 + j), ks));
+    TwoTaps<kWay>(V::Mul(V::Load(c.b1 + j), ap), V::Mul(V::Load(c.b2 + j), aq), r.psel.c, r.psel.c,
+                  t1, t2, out);
   }
 
-  static void Horizontal(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end, uint8_t* out) {
+  static void Horizontal(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end,
+                         uint8_t* out) {
     const ColumnTaps c = columns;
     const RowTaps r = row;
     for (size_t j = begin; j < end; j += V::N, out += V::N * kSize) {
       const typename V::Idx t1 = V::Prepare(c.i1 + j), t2 = V::Prepare(c.i2 + j);
       switch (V::Way(t1, t2)) {
-        case 2: HorizontalChunk<2>(c, r, j, t1, t2, out); break;
-        case 1: HorizontalChunk<1>(c, r, j, t1, t2, out); break;
-        default: HorizontalChunk<0>(c, r, j, t1, t2, out); break;
+        case 2:
+          HorizontalChunk<2>(c, r, j, t1, t2, out);
+          break;
+        case 1:
+          HorizontalChunk<1>(c, r, j, t1, t2, out);
+          break;
+        default:
+          HorizontalChunk<0>(c, r, j, t1, t2, out);
+          break;
       }
     }
   }
 
   // A column whose weights are exactly 1 and 0: (1 * yb) * alpha = yb * alpha in the one column.
   template <int kWay>
-  static void VerticalChunk(const ColumnTaps& c, const RowTaps& r, size_t j, const typename V::Idx& t,
-                            uint8_t* out) {
+  static void VerticalChunk(const ColumnTaps& c, const RowTaps& r, size_t j,
+                            const typename V::Idx& t, uint8_t* out) {
     const F ks = V::LoadMask(c.keep_sel + j);
     const F ap = V::And(V::template Tap<kWay>(r.p1.c[A], t), V::And(ks, V::SetMask(r.keep1)));
     const F aq = V::And(V::template Tap<kWay>(r.p2.c[A], t), V::And(ks, V::SetMask(r.keep2)));
     TwoTaps<kWay>(V::Mul(V::Set(r.b1), ap), V::Mul(V::Set(r.b2), aq), r.p1.c, r.p2.c, t, t, out);
   }
 
-  static void Vertical(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end, uint8_t* out) {
+  static void Vertical(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end,
+                       uint8_t* out) {
     const ColumnTaps c = columns;
     const RowTaps r = row;
     for (size_t j = begin; j < end; j += V::N, out += V::N * kSize) {
       const typename V::Idx t = V::Prepare(c.sel + j);
       switch (V::Way(t, t)) {
-        case 2: VerticalChunk<2>(c, r, j, t, out); break;
-        case 1: VerticalChunk<1>(c, r, j, t, out); break;
-        default: VerticalChunk<0>(c, r, j, t, out); break;
+        case 2:
+          VerticalChunk<2>(c, r, j, t, out);
+          break;
+        case 1:
+          VerticalChunk<1>(c, r, j, t, out);
+          break;
+        default:
+          VerticalChunk<0>(c, r, j, t, out);
+          break;
       }
     }
   }
@@ -144,7 +172,8 @@ struct BilinearKernels {
   // Weights exactly 1 and 0 both ways: total = alpha a. Above the threshold every weight divides
   // to exactly 1 or +0 and the pixel is a copy; otherwise the weights stay undivided and each
   // colour is a x colour. An integer alpha at or below the threshold is 0: transparent black.
-  static void CopyEach(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end, uint8_t* out) {
+  static void CopyEach(const ColumnTaps& columns, const RowTaps& row, size_t begin, size_t end,
+                       uint8_t* out) {
     const ColumnTaps c = columns;
     const RowTaps r = row;
     for (size_t j = begin; j < end; ++j, out += kSize) {
@@ -194,7 +223,8 @@ void ExpandEach(const uint8_t* values, const Lanes* groups, size_t n, uint8_t* o
   for (size_t x = 0; x < n; ++x) {
     const Lanes& g = groups[x / kGroup];
     const uint8_t lane = g.lane[x % kGroup];
-    std::memcpy(out + x * kSize, values + static_cast<size_t>(g.base[lane >> 3] + (lane & 7)) * kSize, kSize);
+    std::memcpy(out + x * kSize,
+                values + static_cast<size_t>(g.base[lane >> 3] + (lane & 7)) * kSize, kSize);
   }
 }
 

@@ -80,23 +80,28 @@ struct Sse2 {
   }
 
   template <size_t kSize>
-  static void Gather(const uint8_t* src, const int32_t* index, const Window*, size_t n, uint8_t* out) {
-    for (size_t k = 0; k < n; ++k) std::memcpy(out + k * kSize, src + static_cast<size_t>(index[k]) * kSize, kSize);
+  static void Gather(const uint8_t* src, const int32_t* index, const Window*, size_t n,
+                     uint8_t* out) {
+    for (size_t k = 0; k < n; ++k)
+      std::memcpy(out + k * kSize, src + static_cast<size_t>(index[k]) * kSize, kSize);
   }
 
   template <size_t kSize>
-  static void GatherRows(const uint8_t* src, const int32_t* index, const Window*, size_t n, uint8_t* const* outs,
-                         size_t k) {
+  static void GatherRows(const uint8_t* src, const int32_t* index, const Window*, size_t n,
+                         uint8_t* const* outs, size_t k) {
     constexpr size_t kLanes = 16 / kSize;
     size_t q = 0;
     for (; q + kLanes <= n; q += kLanes) {
       alignas(16) uint8_t chunk[16];
-      for (size_t l = 0; l < kLanes; ++l) std::memcpy(chunk + l * kSize, src + size_t(index[q + l]) * kSize, kSize);
+      for (size_t l = 0; l < kLanes; ++l)
+        std::memcpy(chunk + l * kSize, src + size_t(index[q + l]) * kSize, kSize);
       const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(chunk));
-      for (size_t r = 0; r < k; ++r) _mm_stream_si128(reinterpret_cast<__m128i*>(outs[r] + q * kSize), v);
+      for (size_t r = 0; r < k; ++r)
+        _mm_stream_si128(reinterpret_cast<__m128i*>(outs[r] + q * kSize), v);
     }
     for (; q < n; ++q) {
-      for (size_t r = 0; r < k; ++r) std::memcpy(outs[r] + q * kSize, src + size_t(index[q]) * kSize, kSize);
+      for (size_t r = 0; r < k; ++r)
+        std::memcpy(outs[r] + q * kSize, src + size_t(index[q]) * kSize, kSize);
     }
   }
 
@@ -107,12 +112,14 @@ struct Sse2 {
     if (src != nullptr) {
       std::memcpy(dst, src, head);
       for (; k + 16 <= bytes; k += 16) {
-        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + k), _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + k)));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + k),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + k)));
       }
       std::memcpy(dst + k, src + k, bytes - k);
     } else {
       std::memset(dst, 0, head);
-      for (; k + 16 <= bytes; k += 16) _mm_stream_si128(reinterpret_cast<__m128i*>(dst + k), _mm_setzero_si128());
+      for (; k + 16 <= bytes; k += 16)
+        _mm_stream_si128(reinterpret_cast<__m128i*>(dst + k), _mm_setzero_si128());
       std::memset(dst + k, 0, bytes - k);
     }
   }

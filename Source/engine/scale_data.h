@@ -33,12 +33,12 @@ typedef struct ScaleParams {
   uint32_t dst_height;
   uint32_t src_width;
   uint32_t src_height;
-  float scale;            // at least 1
+  float scale;  // at least 1
   ScalingType type;
   float edge_blur_coeff;  // at most scale
   float anchor_x;         // sub-pixel phase of the output grid, [0, 1)
   float anchor_y;
-  int32_t pixel_shape;    // 0 Point, 1 Square, 2 Circle
+  int32_t pixel_shape;  // 0 Point, 1 Square, 2 Circle
 } ScaleParams;
 
 TG_LAYOUT_CHECK(sizeof(ScaleParams) == 52, ScaleParams_is_passed_to_the_kernel_by_value);

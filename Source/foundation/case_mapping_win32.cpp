@@ -35,9 +35,8 @@ char32_t SystemLowerCodePoint(char32_t c) {
     inLength = 2;
   }
   wchar_t out[4] = {};
-  const int outLength =
-      LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, in, inLength, out, 4, nullptr,
-                    nullptr, 0);
+  const int outLength = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, in, inLength, out, 4,
+                                      nullptr, nullptr, 0);
   if (outLength == 1 && (out[0] < 0xD800 || out[0] > 0xDFFF)) return out[0];
   if (outLength == 2 && out[0] >= 0xD800 && out[0] <= 0xDBFF && out[1] >= 0xDC00 &&
       out[1] <= 0xDFFF) {
@@ -50,8 +49,7 @@ char32_t SystemLowerCodePoint(char32_t c) {
 }  // namespace
 
 IcuToLower LoadIcuToLower(const wchar_t* library, bool systemOnly) {
-  HMODULE module =
-      LoadLibraryExW(library, nullptr, systemOnly ? LOAD_LIBRARY_SEARCH_SYSTEM32 : 0);
+  HMODULE module = LoadLibraryExW(library, nullptr, systemOnly ? LOAD_LIBRARY_SEARCH_SYSTEM32 : 0);
   if (module == nullptr) return nullptr;
   auto function = reinterpret_cast<IcuToLower>(
       reinterpret_cast<void (*)()>(GetProcAddress(module, "u_tolower")));

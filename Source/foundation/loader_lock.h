@@ -6,13 +6,13 @@
 /// that thread then uses the system's own per-character mapping, which is always mapped, instead
 /// of loading ICU; both agree on the names the attach notifications compare.
 class LoaderLockScope {
-public:
+ public:
   LoaderLockScope();
   ~LoaderLockScope();
   LoaderLockScope(const LoaderLockScope&) = delete;
   LoaderLockScope& operator=(const LoaderLockScope&) = delete;
 
-private:
+ private:
   unsigned long previous_;
 };
 

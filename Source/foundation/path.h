@@ -4,7 +4,7 @@
 #include "foundation/utf8_string.h"
 
 class mlPath {
-public:
+ public:
   enum Flags : unsigned {
     AddTrailingSeparator = 1,      // append the style's separator unless one ends the text
     RemoveTrailingSeparators = 2,  // strip every '/' and '\\' from the end
@@ -34,6 +34,6 @@ public:
   /// The separator of this platform's file paths.
   static mlUtf8Char NativeSeparator();
 
-private:
+ private:
   mlUtf8String& text_;
 };

@@ -15,7 +15,7 @@ class mlUtf8String;
 
 /// The UTF-8 bytes of one code point; empty means "no character".
 class mlUtf8Char {
-public:
+ public:
   mlUtf8Char() = default;
   /// One character of the active ANSI code page, converted as FromAnsi converts it.
   mlUtf8Char(char ansi);  // NOLINT: implicit on purpose, so '/' and '\\' can be passed directly
@@ -31,13 +31,13 @@ public:
   bool operator!=(const mlUtf8Char& other) const { return bytes_ != other.bytes_; }
   bool operator==(char ansi) const { return *this == mlUtf8Char(ansi); }
 
-private:
+ private:
   std::string bytes_;
 };
 
 /// Text held as UTF-8 bytes. Indices count code points from 0.
 class mlUtf8String {
-public:
+ public:
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
   mlUtf8String() = default;
@@ -45,7 +45,7 @@ public:
   mlUtf8String(const char* utf8, std::size_t count = npos);  // NOLINT: implicit
   /// UTF-16 text converted with WideToUtf8; with count = npos, up to the first NUL.
   mlUtf8String(const wchar_t* wide, std::size_t count = npos);  // NOLINT: implicit
-  mlUtf8String(const std::wstring& wide);                        // NOLINT: implicit
+  mlUtf8String(const std::wstring& wide);                       // NOLINT: implicit
   /// UTF-8 bytes taken verbatim.
   explicit mlUtf8String(std::string utf8) : bytes_(std::move(utf8)) {}
   explicit mlUtf8String(const mlUtf8Char& c) : bytes_(c.Bytes()) {}
@@ -88,7 +88,7 @@ public:
   bool operator!=(const mlUtf8String& other) const { return bytes_ != other.bytes_; }
   bool operator<(const mlUtf8String& other) const { return bytes_ < other.bytes_; }
 
-private:
+ private:
   std::string bytes_;
 };
 

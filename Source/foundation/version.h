@@ -14,7 +14,7 @@ struct mlVersion {
 
   /// "major.minor.patch.build" in decimal.
   std::string ToString() const {
-    return std::to_string(major) + '.' + std::to_string(minor) + '.' + std::to_string(patch) +
-           '.' + std::to_string(build);
+    return std::to_string(major) + '.' + std::to_string(minor) + '.' + std::to_string(patch) + '.' +
+           std::to_string(build);
   }
 };

@@ -41,7 +41,8 @@ PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
     case PF_Cmd_RENDER:
       return Render(in_data, out_data, params, output);
     case PF_Cmd_USER_CHANGED_PARAM:
-      return UserChangedParam(in_data, out_data, params, static_cast<PF_UserChangedParamExtra*>(extra));
+      return UserChangedParam(in_data, out_data, params,
+                              static_cast<PF_UserChangedParamExtra*>(extra));
     case PF_Cmd_UPDATE_PARAMS_UI:
       return UpdateParameterUI(in_data, out_data, params);
     case PF_Cmd_SMART_PRE_RENDER:
@@ -59,13 +60,12 @@ PF_Err Dispatch(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDe
   }
 }
 
-
 A_Err RegisterEffect(PF_PluginDataPtr inPtr, PF_PluginDataCB callback, const char* host_name,
                      const char* host_version) {
   if (!CheckHostAtRegistration(host_name, host_version)) return PF_Err_INVALID_CALLBACK;
   return callback(inPtr, reinterpret_cast<const A_u_char*>(TG_DISPLAY_NAME),
                   reinterpret_cast<const A_u_char*>(TG_MATCH_NAME),
                   reinterpret_cast<const A_u_char*>(TG_CATEGORY),
-                  reinterpret_cast<const A_u_char*>(TG_ENTRY_POINT), TG_KIND,
-                  TG_API_VERSION_MAJOR, TG_API_VERSION_MINOR, TG_RESERVED_INFO);
+                  reinterpret_cast<const A_u_char*>(TG_ENTRY_POINT), TG_KIND, TG_API_VERSION_MAJOR,
+                  TG_API_VERSION_MINOR, TG_RESERVED_INFO);
 }

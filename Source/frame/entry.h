@@ -9,7 +9,8 @@
 #endif
 
 // Registers the effect with the host unless the host is refused (515).
-TG_EXPORT A_Err PluginDataEntryFunction(PF_PluginDataPtr inPtr, PF_PluginDataCB inPluginDataCallBackPtr,
+TG_EXPORT A_Err PluginDataEntryFunction(PF_PluginDataPtr inPtr,
+                                        PF_PluginDataCB inPluginDataCallBackPtr,
                                         SPBasicSuite* inSPBasicSuitePtr, const char* inHostName,
                                         const char* inHostVersion);
 

@@ -13,8 +13,10 @@ PF_Err DeclarePremiereFormats(PF_InData* in_data, PF_OutData* out_data) {
   const SuiteScope<PF_PixelFormatSuite> formats(in_data, out_data, kPFPixelFormatSuite,
                                                 kPFPixelFormatSuiteVersion1);
   PF_Err err = formats->ClearSupportedPixelFormats(in_data->effect_ref);
-  if (err == PF_Err_NONE) err = formats->AddSupportedPixelFormat(in_data->effect_ref, PrPixelFormat_BGRA_4444_32f);
-  if (err == PF_Err_NONE) err = formats->AddSupportedPixelFormat(in_data->effect_ref, PrPixelFormat_BGRA_4444_8u);
+  if (err == PF_Err_NONE)
+    err = formats->AddSupportedPixelFormat(in_data->effect_ref, PrPixelFormat_BGRA_4444_32f);
+  if (err == PF_Err_NONE)
+    err = formats->AddSupportedPixelFormat(in_data->effect_ref, PrPixelFormat_BGRA_4444_8u);
   return err;
 }
 
@@ -43,7 +45,8 @@ PF_Err GlobalSetup(PF_InData* in_data, PF_OutData* out_data) {
     out_data->out_flags2 = static_cast<PF_OutFlags2>(TG_OUT_FLAGS2);
   }
 
-  const SuiteScope<PF_HandleSuite1> handles(in_data, out_data, kPFHandleSuite, kPFHandleSuiteVersion1);
+  const SuiteScope<PF_HandleSuite1> handles(in_data, out_data, kPFHandleSuite,
+                                            kPFHandleSuiteVersion1);
   // The handle goes to the host only when set-up succeeds; otherwise it is disposed of here, or
   // the host would keep it for the rest of the session.
   OwnedHandle handle(*handles, sizeof(GlobalData));

@@ -75,7 +75,8 @@ PF_Err GpuDeviceSetup(PF_InData* in_data, PF_OutData* out_data, PF_GPUDeviceSetu
   const SuiteScope<PF_GPUDeviceSuite1> gpu(in_data, out_data, kPFGPUDeviceSuite,
                                            kPFGPUDeviceSuiteVersion1);
   PF_GPUDeviceInfo info{};
-  const PF_Err info_err = gpu->GetDeviceInfo(in_data->effect_ref, extra->input->device_index, &info);
+  const PF_Err info_err =
+      gpu->GetDeviceInfo(in_data->effect_ref, extra->input->device_index, &info);
 
   switch (extra->input->what_gpu) {
     case PF_GPU_Framework_CUDA:
@@ -87,8 +88,7 @@ PF_Err GpuDeviceSetup(PF_InData* in_data, PF_OutData* out_data, PF_GPUDeviceSetu
   }
 }
 
-PF_Err GpuDeviceSetdown(PF_InData* in_data, PF_OutData* out_data,
-                        PF_GPUDeviceSetdownExtra* extra) {
+PF_Err GpuDeviceSetdown(PF_InData* in_data, PF_OutData* out_data, PF_GPUDeviceSetdownExtra* extra) {
   const PF_GPUDeviceSetdownInput& input = *extra->input;
   const bool opencl = input.what_gpu == PF_GPU_Framework_OPENCL;
   if ((!opencl && input.what_gpu != PF_GPU_Framework_CUDA) || input.gpu_data == nullptr) {

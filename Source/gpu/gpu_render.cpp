@@ -7,7 +7,9 @@ namespace {
 
 constexpr size_t kGroup = 16;
 
-size_t RoundUpToGroup(uint32_t v) { return (static_cast<size_t>(v) + kGroup - 1) / kGroup * kGroup; }
+size_t RoundUpToGroup(uint32_t v) {
+  return (static_cast<size_t>(v) + kGroup - 1) / kGroup * kGroup;
+}
 
 // The record set-up left in the device's handle; null for a device set-up did not accept.
 template <class Record>

@@ -81,7 +81,8 @@ constexpr ErrorName kErrorNames[] = {
     {-1005, "CL_D3D10_RESOURCE_NOT_ACQUIRED_KHR"},
 };
 
-constexpr char kBuildOptions[] = "-cl-single-precision-constant -cl-fast-relaxed-math -cl-kernel-arg-info";
+constexpr char kBuildOptions[] =
+    "-cl-single-precision-constant -cl-fast-relaxed-math -cl-kernel-arg-info";
 constexpr char kPrefixHalf[] =
     "#pragma OPENCL_EXTENSION cl_khr_fp16 : enable\n#define GF_OPENCL_SUPPORTS_16F 1\n";
 constexpr char kPrefixNoHalf[] = "#define GF_OPENCL_SUPPORTS_16F 0\n";
@@ -117,9 +118,11 @@ PF_Err BuildOpenCLProgram(const OpenCLApi& cl, cl_context context, cl_device_id 
   const char* prefix = half_width != 0 ? kPrefixHalf : kPrefixNoHalf;
 
   const std::string& override_text = TextOverride();
-  const char* strings[2] = {prefix, override_text.empty() ? kOpenCLKernelText : override_text.c_str()};
-  const size_t lengths[2] = {std::char_traits<char>::length(prefix),
-                             override_text.empty() ? kOpenCLKernelTextLength : override_text.size()};
+  const char* strings[2] = {prefix,
+                            override_text.empty() ? kOpenCLKernelText : override_text.c_str()};
+  const size_t lengths[2] = {std::char_traits<char>::length(prefix), override_text.empty()
+                                                                         ? kOpenCLKernelTextLength
+                                                                         : override_text.size()};
   cl_int status = CL_SUCCESS;
   record->program = cl.CreateProgramWithSource(context, 2, strings, lengths, &status);
   if (query != CL_SUCCESS) return PF_Err_INTERNAL_STRUCT_DAMAGED;
@@ -132,8 +135,8 @@ PF_Err BuildOpenCLProgram(const OpenCLApi& cl, cl_context context, cl_device_id 
   if (status != CL_SUCCESS) {
     PrintOpenCLError(status);
     size_t size = 0;
-    cl_int log_status = cl.GetProgramBuildInfo(record->program, device, CL_PROGRAM_BUILD_LOG, 0,
-                                               nullptr, &size);
+    cl_int log_status =
+        cl.GetProgramBuildInfo(record->program, device, CL_PROGRAM_BUILD_LOG, 0, nullptr, &size);
     if (log_status != CL_SUCCESS) PrintOpenCLError(log_status);
     // One more byte so that the text ends in NUL even when the log's own size is 0.
     std::string log(size + 1, '\0');

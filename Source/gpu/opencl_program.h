@@ -9,8 +9,8 @@
 // The record held in the device's 24-byte handle, in this order.
 struct OpenCLDeviceData {
   cl_program program;
-  cl_kernel scale_kernel;      // ScaleKernel
-  cl_kernel donkey_ears;       // Donkey_ears_kernel_opencl, built but never launched
+  cl_kernel scale_kernel;  // ScaleKernel
+  cl_kernel donkey_ears;   // Donkey_ears_kernel_opencl, built but never launched
 };
 static_assert(sizeof(OpenCLDeviceData) == 24, "the host keeps the record in a 24-byte handle");
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr ULONG_PTR kIsolationManifestId = 2;  // the resource id of an isolation-aware manifest
+constexpr ULONG_PTR kIsolationManifestId = 2;      // the resource id of an isolation-aware manifest
 constexpr std::size_t kResourceCountsOffset = 12;  // named and id entry counts, 16 bits each
 
 // LoadLibraryW inside the module's own activation context, as isolation-aware code loads

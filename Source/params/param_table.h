@@ -44,13 +44,13 @@ struct ParamSpec {
   ParamIndex index;
   A_long id;  // the key under which hosts store the value in projects
   PF_ParamType type;
-  StringId name;  // StrID_NONE: the plug-in's version text
-  StringId text;  // a button's text or a popup's choices
+  StringId name;   // StrID_NONE: the plug-in's version text
+  StringId text;   // a button's text or a popup's choices
   float min, max;  // slider range, valid and shown alike (the fixed-point slider in whole units)
   float dephault;
-  float premiere_default;   // the default in Premiere Pro
-  bool off_when_too_old;    // defaults to 0 when the plug-in is too old for the host
-  bool only_when_too_old;   // declared only when the plug-in is too old for the host
+  float premiere_default;  // the default in Premiere Pro
+  bool off_when_too_old;   // defaults to 0 when the plug-in is too old for the host
+  bool only_when_too_old;  // declared only when the plug-in is too old for the host
   PF_ParamFlags flags;
   ParamUI ui;
 };
@@ -140,19 +140,30 @@ inline const char* ParamName(const ParamSpec& p) {
 // cleared definition reads 0.
 inline double ParamValue(const ParamSpec& p, const PF_ParamDef& def) {
   switch (p.type) {
-    case PF_Param_FLOAT_SLIDER: return def.u.fs_d.value;
-    case PF_Param_POPUP: return def.u.pd.value;
-    case PF_Param_CHECKBOX: return def.u.bd.value;
-    default: return 0;
+    case PF_Param_FLOAT_SLIDER:
+      return def.u.fs_d.value;
+    case PF_Param_POPUP:
+      return def.u.pd.value;
+    case PF_Param_CHECKBOX:
+      return def.u.bd.value;
+    default:
+      return 0;
   }
 }
 
 // Sets a definition's current value, as a host presents the stored value.
 inline void SetParamValue(const ParamSpec& p, PF_ParamDef& def, double value) {
   switch (p.type) {
-    case PF_Param_FLOAT_SLIDER: def.u.fs_d.value = value; break;
-    case PF_Param_POPUP: def.u.pd.value = static_cast<A_long>(value); break;
-    case PF_Param_CHECKBOX: def.u.bd.value = value != 0 ? 1 : 0; break;
-    default: break;
+    case PF_Param_FLOAT_SLIDER:
+      def.u.fs_d.value = value;
+      break;
+    case PF_Param_POPUP:
+      def.u.pd.value = static_cast<A_long>(value);
+      break;
+    case PF_Param_CHECKBOX:
+      def.u.bd.value = value != 0 ? 1 : 0;
+      break;
+    default:
+      break;
   }
 }

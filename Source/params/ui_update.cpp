@@ -57,8 +57,9 @@ PF_Err UpdateParameterUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* 
                                             kPFHandleSuiteVersion1);
   const SuiteScope<PF_ParamUtilsSuite3> param_utils(in_data, out_data, kPFParamUtilsSuite,
                                                     kPFParamUtilsSuiteVersion3);
-  const bool hide = static_cast<int>(ParamValue(Param(PARAM_INTERPOLATION), *params[PARAM_INTERPOLATION])) !=
-                    INTERPOLATION_NEAREST_AA;
+  const bool hide =
+      static_cast<int>(ParamValue(Param(PARAM_INTERPOLATION), *params[PARAM_INTERPOLATION])) !=
+      INTERPOLATION_NEAREST_AA;
 
   PF_Err err = PF_Err_NONE;
   if (in_data->appl_id == PF_APPL_ID_AFTER_EFFECTS) {
@@ -94,7 +95,9 @@ class AnchorSuites {
   const AEGP_PFInterfaceSuite1& PFInterface() {
     return Get(pf_interface_, kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
   }
-  const AEGP_LayerSuite7& Layers() { return Get(layers_, kAEGPLayerSuite, kAEGPLayerSuiteVersion7); }
+  const AEGP_LayerSuite7& Layers() {
+    return Get(layers_, kAEGPLayerSuite, kAEGPLayerSuiteVersion7);
+  }
   const AEGP_StreamSuite3& Streams8() {
     return Get(streams8_, kAEGPStreamSuite, kAEGPStreamSuiteVersion3);
   }
@@ -148,9 +151,8 @@ PF_Err CopyAnchor(int32_t plugin_id, AnchorSuites& suites, AEGP_StreamRefH strea
   const A_Time time{in_data->current_time, in_data->time_scale};
   AEGP_StreamVal2 anchor{};
   AEGP_StreamType type = AEGP_StreamType_NO_DATA;
-  err = suites.Streams10().AEGP_GetLayerStreamValue(layer, AEGP_LayerStream_ANCHORPOINT,
-                                                    AEGP_LTimeMode_LayerTime, &time, false,
-                                                    &anchor, &type);
+  err = suites.Streams10().AEGP_GetLayerStreamValue(
+      layer, AEGP_LayerStream_ANCHORPOINT, AEGP_LTimeMode_LayerTime, &time, false, &anchor, &type);
   if (err != PF_Err_NONE) {
     DebugMessage(L"AEGP_GetLayerStreamValue(AEGP_LayerStream_ANCHORPOINT) failed. Error %i", err);
     return err;
@@ -193,21 +195,20 @@ PF_Err UpdateIDandAnchor(PF_InData* in_data, PF_OutData* out_data) {
   // half-way; the disposals' answers are read here in order, the first error winning.
   PF_Err result = PF_Err_NONE;
   EffectRef effect(suites.Effects().AEGP_DisposeEffect);
-  const PF_Err got_effect = suites.PFInterface().AEGP_GetNewEffectForEffect(
-      plugin_id, in_data->effect_ref, effect.out());
+  const PF_Err got_effect =
+      suites.PFInterface().AEGP_GetNewEffectForEffect(plugin_id, in_data->effect_ref, effect.out());
   KeepFirst(result, got_effect, L"AEGP_GetNewEffectForEffect() failed. Error %i");
   if (got_effect == PF_Err_NONE) {
     const AEGP_StreamSuite3& streams = suites.Streams8();
     StreamRef stream(streams.AEGP_DisposeStream);
-    const PF_Err got_stream = streams.AEGP_GetNewEffectStreamByIndex(plugin_id, effect.get(),
-                                                                     PARAM_ANCHOR, stream.out());
+    const PF_Err got_stream =
+        streams.AEGP_GetNewEffectStreamByIndex(plugin_id, effect.get(), PARAM_ANCHOR, stream.out());
     KeepFirst(result, got_stream, L"AEGP_GetNewEffectStreamByIndex() failed. Error %i");
     if (got_stream == PF_Err_NONE) {
       const A_Time time{in_data->current_time, in_data->time_scale};
       StreamValue value(streams.AEGP_DisposeStreamValue);
-      const PF_Err got = streams.AEGP_GetNewStreamValue(plugin_id, stream.get(),
-                                                        AEGP_LTimeMode_LayerTime, &time, true,
-                                                        value.out());
+      const PF_Err got = streams.AEGP_GetNewStreamValue(
+          plugin_id, stream.get(), AEGP_LTimeMode_LayerTime, &time, true, value.out());
       KeepFirst(result, got, L"AEGP_GetNewStreamValue() failed. Error %i");
       if (got == PF_Err_NONE) {
         value.Obtained();

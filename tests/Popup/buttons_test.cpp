@@ -46,7 +46,8 @@ TEST_F(Buttons, PopupFailuresDoNotReachTheHost) {
 TEST_F(Buttons, OtherParametersStartNothing) {
   Host host(Effect(), HostApp::AfterEffects);
   Plan({"record " + Utf8(File("request.txt"))});
-  for (const int index : std::initializer_list<int>{PARAM_INPUT, PARAM_SCALE, PARAM_INTERPOLATION, PARAM_PIXEL_SHAPE, 10, -1}) {
+  for (const int index : std::initializer_list<int>{PARAM_INPUT, PARAM_SCALE, PARAM_INTERPOLATION,
+                                                    PARAM_PIXEL_SHAPE, 10, -1}) {
     EXPECT_EQ(host.PressButton(index), PF_Err_NONE) << index;
   }
   EXPECT_FALSE(fs::exists(File("request.txt")));

@@ -40,7 +40,8 @@ std::string ReadBytes(const fs::path& path) {
 void CompanionTest::SetUp() {
   PlaceCompanion();
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  folder_ = ModuleFolder() / "popup-test-files" / (std::string(test->test_suite_name()) + "." + test->name());
+  folder_ = ModuleFolder() / "popup-test-files" /
+            (std::string(test->test_suite_name()) + "." + test->name());
   fs::remove_all(folder_);
   fs::create_directories(folder_);
   Plan({});

@@ -54,7 +54,7 @@ std::string ErrorBoxDuring(const std::function<void()>& action);
 
 /// A test with the companion beside the module, its own folder and a plan for the companion.
 class CompanionTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override;
   void TearDown() override;
 

@@ -15,7 +15,8 @@ const char* const kProgramSuffix = ".exe";
 bool WaitForProcessEnd(std::uint32_t processId, int milliseconds) {
   const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
   if (process == nullptr) return true;  // gone already
-  const bool ended = WaitForSingleObject(process, static_cast<DWORD>(milliseconds)) == WAIT_OBJECT_0;
+  const bool ended =
+      WaitForSingleObject(process, static_cast<DWORD>(milliseconds)) == WAIT_OBJECT_0;
   CloseHandle(process);
   return ended;
 }
@@ -36,8 +37,8 @@ bool InConsoleElseRerun() {
   }
   wchar_t program[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, program, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(program) + L"\" --gtest_filter=" +
-                         mlUtf8String(name).ToWide();
+  std::wstring command =
+      L"\"" + std::wstring(program) + L"\" --gtest_filter=" + mlUtf8String(name).ToWide();
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -87,7 +88,8 @@ BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
   GetWindowThreadProcessId(window, &processId);
   char className[64] = {};
   GetClassNameA(window, className, sizeof(className));
-  if (processId == search.processId && std::string(className) == "#32770" && IsWindowVisible(window)) {
+  if (processId == search.processId && std::string(className) == "#32770" &&
+      IsWindowVisible(window)) {
     search.box = window;
     return FALSE;
   }

@@ -24,8 +24,8 @@ TEST(PopupRequest, CompactObjectInMemberOrder) {
 TEST(PopupAnswer, FirstLineStartingWithThePrefixIsTheAnswer) {
   JsonDocument answer;
   // Short lines, lines with the prefix further in and blank lines are passed over.
-  const OperationResult result =
-      Parse("starting up\njson\n\n xjson:{\"skipped\":1}\njson:{\"saved\":true}\njson:[2]\n", answer);
+  const OperationResult result = Parse(
+      "starting up\njson\n\n xjson:{\"skipped\":1}\njson:{\"saved\":true}\njson:[2]\n", answer);
   ASSERT_FALSE(result.failed) << result.Message().CStr();
   ASSERT_TRUE(answer.Get().IsObject());
   EXPECT_TRUE(answer.Get()["saved"].GetBool());
@@ -86,8 +86,9 @@ TEST(PopupAnswer, DeepNestingParsesWithoutExhaustingTheStackAndHugeAnswersFail) 
 // Only an answer line that does not parse is logged, once, at error level.
 TEST(PopupAnswerLog, OnlyAnUnparsableAnswerIsLogged) {
   const LoggerSettings saved = TheLogger().Settings();  // the logger is process-wide
-  const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                     ("tessgrain-popup-log-" + std::to_string(Logger::Now()) + ".txt");
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() /
+      ("tessgrain-popup-log-" + std::to_string(Logger::Now()) + ".txt");
   LoggerSettings settings;
   const std::u8string utf8 = path.u8string();
   settings.filePath = mlUtf8String(std::string(utf8.begin(), utf8.end()));

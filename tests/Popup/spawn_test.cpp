@@ -56,8 +56,9 @@ TEST_F(PopupRun, MissingCompanionTellsTheUserAndFailsWithTheDefaultPath) {
     result = RunPopup(kCompanionCaption, path, BuildHostSettingsJson(0, 10, 3), answer);
   });
   EXPECT_TRUE(result.failed);
-  EXPECT_EQ(result.Message(), mlUtf8String(std::string("Application or Plugin impossible to locate at : ") +
-                                           kCompanionDefaultPath));
+  EXPECT_EQ(result.Message(),
+            mlUtf8String(std::string("Application or Plugin impossible to locate at : ") +
+                         kCompanionDefaultPath));
   EXPECT_EQ(shown.rfind("Orbisk: Error : unable to locate our application. Please reinstall our "
                         "software to make the plugins work properly. You can redownload our "
                         "plugins from our website https://",
@@ -69,7 +70,7 @@ TEST_F(PopupRun, MissingCompanionTellsTheUserAndFailsWithTheDefaultPath) {
 // The companion copied into a folder below this test's own; the plan records what ran and with
 // which command line.
 class InstallFolder : public CompanionTest {
-protected:
+ protected:
   std::string Install(const fs::path& folder) {
     fs::create_directories(folder);
     fs::copy_file(CompanionBeside(), folder / "Orbisk.exe");
@@ -164,9 +165,9 @@ TEST_F(Spawning, ProgramThatCannotStartGivesTheSystemError) {
   params.onStarted = [](SpawnParams& p) { ++static_cast<Calls*>(p.errorUser)->started; };
   mlUtf8String output("stale");
   const std::string missing = Utf8(File("missing") / "NoSuchProgram.exe");
-  EXPECT_EQ(::Run(mlUtf8String(), mlUtf8String(missing + " -popup"), SpawnEnvironment(), output,
-                  params),
-            popup_test::kFileNotFound);
+  EXPECT_EQ(
+      ::Run(mlUtf8String(), mlUtf8String(missing + " -popup"), SpawnEnvironment(), output, params),
+      popup_test::kFileNotFound);
   EXPECT_EQ(output, mlUtf8String(""));
   EXPECT_EQ(calls.started, 0);
   EXPECT_EQ(calls.errors.rfind(std::string("Spawn(): ") + popup_test::kCreateProcessCall +

@@ -20,13 +20,14 @@ using popup_test::CompanionTest;
 using UpdateButton = CompanionTest;
 
 class SearchPath {
-public:
-  explicit SearchPath(const std::string& path) : saved_(std::getenv("PATH") ? std::getenv("PATH") : "") {
+ public:
+  explicit SearchPath(const std::string& path)
+      : saved_(std::getenv("PATH") ? std::getenv("PATH") : "") {
     setenv("PATH", path.c_str(), 1);
   }
   ~SearchPath() { setenv("PATH", saved_.c_str(), 1); }
 
-private:
+ private:
   std::string saved_;
 };
 

@@ -35,7 +35,8 @@ LONG_PTR Procedure(HWND window) {
 }
 
 bool CarriesAProperty(HWND window) {
-  return GetPropW(window, L"@SpawnContext") != nullptr || GetPropA(window, "@SpawnContext") != nullptr ||
+  return GetPropW(window, L"@SpawnContext") != nullptr ||
+         GetPropA(window, "@SpawnContext") != nullptr ||
          GetPropW(window, L"@OriginalWndProc") != nullptr ||
          GetPropA(window, "@OriginalWndProc") != nullptr;
 }
@@ -86,7 +87,9 @@ HWND WaitForDialog(HWND host) {
 double ThreadSeconds(HANDLE thread) {
   FILETIME created, exited, kernel, user;
   if (!GetThreadTimes(thread, &created, &exited, &kernel, &user)) return 0;
-  const auto ticks = [](FILETIME t) { return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+  const auto ticks = [](FILETIME t) {
+    return (ULONGLONG{t.dwHighDateTime} << 32) | t.dwLowDateTime;
+  };
   return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
 }
 
@@ -140,7 +143,8 @@ TEST_F(PopupWindows, HostIsInertWhileTheDialogIsOpenAndRestoredAfter) {
       return GetPropW(main.Main(), L"@SpawnContext") != nullptr;
     });
     HWND dialog = nullptr;
-    seen.dialogFound = WaitFor([&] { return (dialog = FindWindowW(L"#32770", kDialogCaption)) != nullptr; });
+    seen.dialogFound =
+        WaitFor([&] { return (dialog = FindWindowW(L"#32770", kDialogCaption)) != nullptr; });
     if (!seen.attached || !seen.dialogFound) {
       if (dialog) PostMessageW(dialog, WM_CLOSE, 0, 0);
       return;
@@ -226,11 +230,13 @@ TEST_F(PopupWindows, HostIsInertWhileTheDialogIsOpenAndRestoredAfter) {
 TEST_F(PopupWindows, MinimisedHostWindowIsRestoredWhenThePopupCloses) {
   HostWindow main(L"Tessgrain minimised host");
   // With other programs on the display the first request may not take at once.
-  ASSERT_TRUE(WaitFor([&] {
-    ShowWindow(main.Main(), SW_MINIMIZE);
-    HostWindow::Pump();
-    return IsIconic(main.Main()) != FALSE;
-  }, 3000));
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        ShowWindow(main.Main(), SW_MINIMIZE);
+        HostWindow::Pump();
+        return IsIconic(main.Main()) != FALSE;
+      },
+      3000));
   Plan({"sleep 500", "out json:{}\\n"});
   std::atomic<bool> stop{false};
   std::thread waker([&] { WakeUntilAttached(main.Main(), stop); });
@@ -356,21 +362,23 @@ TEST_F(PopupWindows, QuitPostedWhileThePopupIsOpenIsLeftForTheHost) {
 TEST_F(PopupWindows, SettingsButtonRunsTheDialogWithTheHostWindowAsOwner) {
   HostWindow main(L"Tessgrain button host");
   devhost::Host host(Effect(), devhost::HostApp::AfterEffects);
-  Plan({"record " + Utf8(File("request.txt")), "dialog 20000 Orbisk test dialog", "out json:{}\\n"});
+  Plan(
+      {"record " + Utf8(File("request.txt")), "dialog 20000 Orbisk test dialog", "out json:{}\\n"});
   std::thread closer([&] {
     if (const HWND dialog = WaitForDialog(main.Main())) PostMessageW(dialog, WM_CLOSE, 0, 0);
   });
   EXPECT_EQ(host.PressButton(PARAM_SETTINGS), PF_Err_NONE);
   closer.join();
-  EXPECT_NE(ReadBytes(File("request.txt"))
-                .find("\"owner\":" + std::to_string(reinterpret_cast<std::uintptr_t>(main.Main())) + "}"),
-            std::string::npos);
+  EXPECT_NE(
+      ReadBytes(File("request.txt"))
+          .find("\"owner\":" + std::to_string(reinterpret_cast<std::uintptr_t>(main.Main())) + "}"),
+      std::string::npos);
   EXPECT_EQ(Procedure(main.Main()), HostWindow::OwnProcedure(true));
 }
 
 // The console output code page is UTF-8 while the child runs, and what it was afterwards.
 class ConsoleCodePage : public CompanionTest {
-protected:
+ protected:
   void SetUp() override {
     CompanionTest::SetUp();
     saved_ = GetConsoleOutputCP();
@@ -390,7 +398,9 @@ protected:
 
 UINT g_pageWhileRunning = 0;
 
-void RecordCodePage(void* user, const char*, ...) { *static_cast<UINT*>(user) = GetConsoleOutputCP(); }
+void RecordCodePage(void* user, const char*, ...) {
+  *static_cast<UINT*>(user) = GetConsoleOutputCP();
+}
 
 TEST_F(ConsoleCodePage, SwitchedForTheChildAndRestored) {
   if (!WithConsole()) return;
@@ -413,8 +423,8 @@ TEST_F(ConsoleCodePage, RestoredWhenTheChildCannotStart) {
   params.errorUser = &g_pageWhileRunning;
   params.errorCallback = &RecordCodePage;
   mlUtf8String output;
-  EXPECT_EQ(Spawn(L"", File("NoSuchCompanion.exe").wstring() + L" -popup", SpawnEnvironment(), output,
-                  params),
+  EXPECT_EQ(Spawn(L"", File("NoSuchCompanion.exe").wstring() + L" -popup", SpawnEnvironment(),
+                  output, params),
             static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(g_pageWhileRunning, 437u);  // already back when the failure is reported
   EXPECT_EQ(GetConsoleOutputCP(), 437u);

@@ -24,87 +24,84 @@ struct Misuse {
 };
 
 // An effect that does the same whatever the command.
-#define EFFECT [](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, PF_LayerDef*, void*) -> PF_Err
+#define EFFECT [](PF_Cmd, PF_InData * in, PF_OutData*, PF_ParamDef**, PF_LayerDef*, void*) -> PF_Err
 
 TEST(Balance, EveryKindOfImbalanceIsNamedWithItsCommand) {
-  const Misuse cases[] = {
-      {PF_Cmd_PARAMS_SETUP, EFFECT { New(in, 8); return 0; },
-       "PF_Cmd_PARAMS_SETUP: handle #1 (8 bytes) created by the plug-in is still alive and was not "
-       "handed to the host"},
-      {PF_Cmd_SEQUENCE_SETUP,
-       EFFECT {
-         const PF_Handle h = New(in, 16);
-         in->utils->host_lock_handle(h);
-         in->utils->host_dispose_handle(h);
-         return 0;
-       },
-       "PF_Cmd_SEQUENCE_SETUP: handle #1 (16 bytes) was left locked (1 lock without an unlock)"},
-      {PF_Cmd_RENDER,
-       EFFECT {
-         const PF_Handle h = New(in, 4);
-         in->utils->host_unlock_handle(h);
-         in->utils->host_dispose_handle(h);
-         return 0;
-       },
-       "PF_Cmd_RENDER: unlock of handle #1 (4 bytes), which is not locked"},
-      {PF_Cmd_RENDER,
-       EFFECT {
-         const PF_Handle h = New(in, 4);
-         in->utils->host_dispose_handle(h);
-         in->utils->host_dispose_handle(h);
-         return 0;
-       },
-       "PF_Cmd_RENDER: dispose of handle #1 (4 bytes), which was already disposed"},
-      {PF_Cmd_RENDER,
-       EFFECT {
-         void* not_a_handle = nullptr;
-         return in->utils->host_lock_handle(reinterpret_cast<PF_Handle>(&not_a_handle)) ? 1 : 0;
-       },
-       "PF_Cmd_RENDER: lock of an unknown handle"},
-      {PF_Cmd_SMART_RENDER,
-       EFFECT {
-         const void* suite = nullptr;
-         return in->pica_basicP->AcquireSuite(kPFWorldSuite, kPFWorldSuiteVersion2, &suite);
-       },
-       "PF_Cmd_SMART_RENDER: suite \"PF World Suite\" version 2 acquired and not released"},
-      {PF_Cmd_SMART_RENDER,
-       EFFECT { return in->pica_basicP->ReleaseSuite(kPFWorldSuite, kPFWorldSuiteVersion2); },
-       "PF_Cmd_SMART_RENDER: release of suite \"PF World Suite\" version 2, which was not "
-       "acquired"},
-      {PF_Cmd_SMART_PRE_RENDER,
-       EFFECT {
-         PF_ParamDef def{};
-         return in->inter.checkout_param(in->effect_ref, 3, 0, 1, 1, &def);
-       },
-       "PF_Cmd_SMART_PRE_RENDER: parameter 3 checked out and not checked in"},
-      {PF_Cmd_UPDATE_PARAMS_UI,
-       EFFECT {
-         const void* suite = nullptr;
-         in->pica_basicP->AcquireSuite(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1,
-                                       &suite);
-         const auto* pf_interface = static_cast<const AEGP_PFInterfaceSuite1*>(suite);
-         AEGP_EffectRefH effect = nullptr;
-         const PF_Err err = pf_interface->AEGP_GetNewEffectForEffect(77, in->effect_ref, &effect);
-         in->pica_basicP->ReleaseSuite(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
-         return err;
-       },
-       "PF_Cmd_UPDATE_PARAMS_UI: AEGP effect reference obtained and not disposed"},
-      {PF_Cmd_SMART_RENDER_GPU,
-       EFFECT {
-         const void* suite = nullptr;
-         in->pica_basicP->AcquireSuite(kPFGPUDeviceSuite, kPFGPUDeviceSuiteVersion1, &suite);
-         const auto* gpu = static_cast<const PF_GPUDeviceSuite1*>(suite);
-         const PF_Err err = gpu->AcquireExclusiveDeviceAccess(in->effect_ref, 0);
-         in->pica_basicP->ReleaseSuite(kPFGPUDeviceSuite, kPFGPUDeviceSuiteVersion1);
-         return err;
-       },
-       "PF_Cmd_SMART_RENDER_GPU: exclusive access to GPU device 0 acquired and not released"},
-  };
-  for (const Misuse& c : cases) {
-    Host host(c.entry, HostApp::AfterEffects);
-    EXPECT_EQ(host.Send(c.cmd, nullptr, nullptr, nullptr), PF_Err_NONE) << c.imbalance;
-    EXPECT_EQ(host.TakeImbalances(), Strings{c.imbalance});
-  }
+  const Misuse cases[] = {{PF_Cmd_PARAMS_SETUP, EFFECT{New(in, 8);
+  return 0;
+}
+, "PF_Cmd_PARAMS_SETUP: handle #1 (8 bytes) created by the plug-in is still alive and was not "
+  "handed to the host"
+}  // namespace
+, {PF_Cmd_SEQUENCE_SETUP, EFFECT{const PF_Handle h = New(in, 16);
+in->utils->host_lock_handle(h);
+in->utils->host_dispose_handle(h);
+return 0;
+}
+, "PF_Cmd_SEQUENCE_SETUP: handle #1 (16 bytes) was left locked (1 lock without an unlock)"
+}
+, {PF_Cmd_RENDER, EFFECT{const PF_Handle h = New(in, 4);
+in->utils->host_unlock_handle(h);
+in->utils->host_dispose_handle(h);
+return 0;
+}
+, "PF_Cmd_RENDER: unlock of handle #1 (4 bytes), which is not locked"
+}
+, {PF_Cmd_RENDER, EFFECT{const PF_Handle h = New(in, 4);
+in->utils->host_dispose_handle(h);
+in->utils->host_dispose_handle(h);
+return 0;
+}
+, "PF_Cmd_RENDER: dispose of handle #1 (4 bytes), which was already disposed"
+}
+, {PF_Cmd_RENDER, EFFECT{void* not_a_handle = nullptr;
+return in->utils->host_lock_handle(reinterpret_cast<PF_Handle>(&not_a_handle)) ? 1 : 0;
+}
+, "PF_Cmd_RENDER: lock of an unknown handle"
+}
+, {PF_Cmd_SMART_RENDER, EFFECT{const void* suite = nullptr;
+return in->pica_basicP->AcquireSuite(kPFWorldSuite, kPFWorldSuiteVersion2, &suite);
+}
+, "PF_Cmd_SMART_RENDER: suite \"PF World Suite\" version 2 acquired and not released"
+}
+, {PF_Cmd_SMART_RENDER,
+   EFFECT{return in->pica_basicP->ReleaseSuite(kPFWorldSuite, kPFWorldSuiteVersion2);
+}
+, "PF_Cmd_SMART_RENDER: release of suite \"PF World Suite\" version 2, which was not "
+  "acquired"
+}
+, {PF_Cmd_SMART_PRE_RENDER, EFFECT{PF_ParamDef def{};
+return in->inter.checkout_param(in->effect_ref, 3, 0, 1, 1, &def);
+}
+, "PF_Cmd_SMART_PRE_RENDER: parameter 3 checked out and not checked in"
+}
+, {PF_Cmd_UPDATE_PARAMS_UI, EFFECT{const void* suite = nullptr;
+in->pica_basicP->AcquireSuite(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &suite);
+const auto* pf_interface = static_cast<const AEGP_PFInterfaceSuite1*>(suite);
+AEGP_EffectRefH effect = nullptr;
+const PF_Err err = pf_interface->AEGP_GetNewEffectForEffect(77, in->effect_ref, &effect);
+in->pica_basicP->ReleaseSuite(kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1);
+return err;
+}
+, "PF_Cmd_UPDATE_PARAMS_UI: AEGP effect reference obtained and not disposed"
+}
+, {PF_Cmd_SMART_RENDER_GPU, EFFECT{const void* suite = nullptr;
+in->pica_basicP->AcquireSuite(kPFGPUDeviceSuite, kPFGPUDeviceSuiteVersion1, &suite);
+const auto* gpu = static_cast<const PF_GPUDeviceSuite1*>(suite);
+const PF_Err err = gpu->AcquireExclusiveDeviceAccess(in->effect_ref, 0);
+in->pica_basicP->ReleaseSuite(kPFGPUDeviceSuite, kPFGPUDeviceSuiteVersion1);
+return err;
+}
+, "PF_Cmd_SMART_RENDER_GPU: exclusive access to GPU device 0 acquired and not released"
+}
+,
+}
+;
+for (const Misuse& c : cases) {
+  Host host(c.entry, HostApp::AfterEffects);
+  EXPECT_EQ(host.Send(c.cmd, nullptr, nullptr, nullptr), PF_Err_NONE) << c.imbalance;
+  EXPECT_EQ(host.TakeImbalances(), Strings{c.imbalance});
+}
 }
 
 bool g_dispose_gpu_data = true;
@@ -157,7 +154,12 @@ TEST(Balance, HandlesHandedToTheHostAreTheEffectsOnlyAgainAtSetDown) {
 // with an imbalance fails the test it ran in.
 TEST(BalanceHook, DISABLED_ALeakOnAWorkerThreadFailsTheTest) {
   std::thread([] {
-    Host host(EFFECT { New(in, 8); return 0; }, HostApp::PremierePro);
+    Host host(
+        EFFECT {
+          New(in, 8);
+          return 0;
+        },
+        HostApp::PremierePro);
     host.Send(PF_Cmd_SEQUENCE_SETUP, nullptr, nullptr, nullptr);
   }).join();
 }

@@ -80,7 +80,8 @@ TEST(SmartPreRender, GpuFlagAnchorPhaseAndRecordOwnership) {
   host.anchor_x = host.anchor_y = 3.3;
   const devhost::PreRenderResult r = host.SmartPreRender(Pattern(10, 10, Depth::U8));
   ASSERT_EQ(r.err, PF_Err_NONE);
-  EXPECT_EQ(r.output.flags, PF_RenderOutputFlag_RETURNS_EXTRA_PIXELS | PF_RenderOutputFlag_GPU_RENDER_POSSIBLE);
+  EXPECT_EQ(r.output.flags,
+            PF_RenderOutputFlag_RETURNS_EXTRA_PIXELS | PF_RenderOutputFlag_GPU_RENDER_POSSIBLE);
   EXPECT_EQ(r.output.result_rect.left, -7);
   EXPECT_EQ(r.output.result_rect.right, 22);
   ASSERT_NE(r.output.pre_render_data, nullptr);
@@ -161,11 +162,13 @@ TEST(SmartRender, CheckoutFailuresAndMissingPreRenderData) {
   {
     Host host(Effect(), HostApp::AfterEffects);
     host.FailCallback("checkin_layer_pixels", 5);
-    EXPECT_EQ(host.RenderSmart(Pattern(4, 4, Depth::U8)).err, 5);  // reported when nothing else failed
+    EXPECT_EQ(host.RenderSmart(Pattern(4, 4, Depth::U8)).err,
+              5);  // reported when nothing else failed
   }
   {
     Host host(Effect(), HostApp::AfterEffects);
-    EXPECT_EQ(host.RenderSmart(Pattern(4, 4, Depth::U8), false).err, PF_Err_INTERNAL_STRUCT_DAMAGED);
+    EXPECT_EQ(host.RenderSmart(Pattern(4, 4, Depth::U8), false).err,
+              PF_Err_INTERNAL_STRUCT_DAMAGED);
   }
 }
 

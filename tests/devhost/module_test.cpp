@@ -24,7 +24,8 @@ TEST(Registration, ExportsAndTheRegistrationValues) {
   EXPECT_NE(LoadedModule().NvOptimusEnablementCuda(), nullptr);
   EXPECT_EQ(*LoadedModule().NvOptimusEnablementCuda(), 1);
 
-  const devhost::Registration r = devhost::Register(LoadedModule().PluginDataEntry(), "After Effects", "25.0");
+  const devhost::Registration r =
+      devhost::Register(LoadedModule().PluginDataEntry(), "After Effects", "25.0");
   EXPECT_EQ(r.result, 0);
   ASSERT_TRUE(r.called);
   EXPECT_EQ(r.name, "Orbisk Tessgrain");
@@ -37,7 +38,8 @@ TEST(Registration, ExportsAndTheRegistrationValues) {
   EXPECT_EQ(r.reserved_info, 8);
 
   // The callback's own answer is passed on.
-  EXPECT_EQ(devhost::Register(LoadedModule().PluginDataEntry(), "Premiere Pro", "24.0", 7).result, 7);
+  EXPECT_EQ(devhost::Register(LoadedModule().PluginDataEntry(), "Premiere Pro", "24.0", 7).result,
+            7);
 }
 
 TEST(Registration, TooOldHostsAreRefusedWithoutCallingBack) {
@@ -48,7 +50,8 @@ TEST(Registration, TooOldHostsAreRefusedWithoutCallingBack) {
     EXPECT_FALSE(r.called) << version;
   }
   // An unknown host, or a version that does not parse, is let in.
-  EXPECT_TRUE(devhost::Register(LoadedModule().PluginDataEntry(), "After Effects 2024", "1.0").called);
+  EXPECT_TRUE(
+      devhost::Register(LoadedModule().PluginDataEntry(), "After Effects 2024", "1.0").called);
   EXPECT_TRUE(devhost::Register(LoadedModule().PluginDataEntry(), "After Effects", "beta").called);
 }
 
@@ -117,15 +120,15 @@ TEST(AfterEffectsSession, SetUpUpdateAndRender) {
   EXPECT_STREQ(p[0].u.button_d.u.namesptr, "Settings");
   EXPECT_STREQ(p[2].u.pd.u.namesptr, "Nearest|Linear|Nearest AA");
   EXPECT_STREQ(p[7].u.pd.u.namesptr, "Point (AEfx)|Square (PrPro)|Circle");
-  ExpectStored(p, {{9, PF_Param_BUTTON, 0, 0, 0, PF_ParamFlag_SUPERVISE, 0},
-                   {1, PF_Param_FLOAT_SLIDER, 1, 64, 1, 0, 0},
-                   {3, PF_Param_POPUP, 0, 0, 1, PF_ParamFlag_CANNOT_TIME_VARY, 0},
-                   {4, PF_Param_FLOAT_SLIDER, 0, 64, 1, 0, PF_PUI_INVISIBLE},
-                   {2, PF_Param_CHECKBOX, 0, 0, 1, PF_ParamFlag_CANNOT_TIME_VARY, 0},
-                   {5, PF_Param_FIX_SLIDER, 0, 32767, 0, PF_ParamFlag_CANNOT_TIME_VARY,
-                    PF_PUI_INVISIBLE},
-                   {6, PF_Param_POINT, 0, 0, 0, 0, PF_PUI_INVISIBLE},
-                   {7, PF_Param_POPUP, 0, 0, 1, 0, PF_PUI_INVISIBLE}});
+  ExpectStored(
+      p, {{9, PF_Param_BUTTON, 0, 0, 0, PF_ParamFlag_SUPERVISE, 0},
+          {1, PF_Param_FLOAT_SLIDER, 1, 64, 1, 0, 0},
+          {3, PF_Param_POPUP, 0, 0, 1, PF_ParamFlag_CANNOT_TIME_VARY, 0},
+          {4, PF_Param_FLOAT_SLIDER, 0, 64, 1, 0, PF_PUI_INVISIBLE},
+          {2, PF_Param_CHECKBOX, 0, 0, 1, PF_ParamFlag_CANNOT_TIME_VARY, 0},
+          {5, PF_Param_FIX_SLIDER, 0, 32767, 0, PF_ParamFlag_CANNOT_TIME_VARY, PF_PUI_INVISIBLE},
+          {6, PF_Param_POINT, 0, 0, 0, 0, PF_PUI_INVISIBLE},
+          {7, PF_Param_POPUP, 0, 0, 1, 0, PF_PUI_INVISIBLE}});
 
   // Edge Blur follows the interpolation through the stream's HIDDEN flag; the anchor point
   // lands in the hidden point parameter.
@@ -234,7 +237,8 @@ TEST(FailingHosts, RefusedSuitesAnswer13WithTheMessageWhereTheOutputIsAtHand) {
     Host host(Effect(), c.app);
     host.RefuseSuite(c.suite);
     EXPECT_EQ(host.GlobalSetup(), A_Err_MISSING_SUITE) << c.suite;
-    EXPECT_EQ(std::string(host.out_data.return_msg) == "Not able to acquire AEFX Suite.", c.message) << c.suite;
+    EXPECT_EQ(std::string(host.out_data.return_msg) == "Not able to acquire AEFX Suite.", c.message)
+        << c.suite;
     EXPECT_EQ(host.GlobalDataHandle(), nullptr) << c.suite;
   }
 
@@ -248,7 +252,8 @@ TEST(FailingHosts, RefusedSuitesAnswer13WithTheMessageWhereTheOutputIsAtHand) {
     ui.out_data.return_msg[0] = '\0';
     ui.RefuseSuite(c.suite);
     EXPECT_EQ(ui.UpdateParamsUI(), A_Err_MISSING_SUITE) << c.suite;
-    EXPECT_EQ((ui.out_data.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) != 0, c.message) << c.suite;
+    EXPECT_EQ((ui.out_data.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) != 0, c.message)
+        << c.suite;
   }
 }
 
@@ -286,7 +291,8 @@ TEST(EffectMain, AboutMissingInputsAndHostExceptions) {
   EXPECT_EQ(host.Send(PF_Cmd_ABOUT, nullptr, nullptr, nullptr), PF_Err_NONE);
   EXPECT_STREQ(host.out_data.return_msg, "Orbisk Tessgrain\n\nUpscaling effect");
 
-  EXPECT_EQ(host.Send(PF_Cmd_UPDATE_PARAMS_UI, nullptr, nullptr, nullptr), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(host.Send(PF_Cmd_UPDATE_PARAMS_UI, nullptr, nullptr, nullptr),
+            PF_Err_BAD_CALLBACK_PARAM);
 
   // Whatever a handler meets that is not a host error code becomes 1.
   Host throwing(Effect(), HostApp::AfterEffects);

@@ -27,7 +27,8 @@ TEST(PiPL, AgreesWithGlobalSetUpAndRegistration) {
   EXPECT_EQ(info.out_flags2, host.out_data.out_flags2);
   EXPECT_EQ(info.version, host.out_data.my_version);
 
-  const devhost::Registration r = devhost::Register(LoadedModule().PluginDataEntry(), "After Effects", "25.0");
+  const devhost::Registration r =
+      devhost::Register(LoadedModule().PluginDataEntry(), "After Effects", "25.0");
   EXPECT_EQ(info.name, r.name);
   EXPECT_EQ(info.match_name, r.match_name);
   EXPECT_EQ(info.category, r.category);
@@ -39,7 +40,8 @@ TEST(PiPL, AgreesWithGlobalSetUpAndRegistration) {
 
 TEST(VersionResource, FileAndProductVersionAre1_1_0_36) {
   std::wstring path;
-  for (const char* c = TESSGRAIN_MODULE_PATH; *c; ++c) path.push_back(*c == '/' ? L'\\' : static_cast<wchar_t>(*c));
+  for (const char* c = TESSGRAIN_MODULE_PATH; *c; ++c)
+    path.push_back(*c == '/' ? L'\\' : static_cast<wchar_t>(*c));
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
   ASSERT_GT(size, 0u);

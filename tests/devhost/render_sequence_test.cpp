@@ -114,7 +114,8 @@ TEST_F(Sequence, RawFramesThroughAPipeComeOutInOrderAsTheFilesDo) {
   Spill("short.raw", stream + std::string(10, '\x7f'));
   r = Run(kRaw + "--jobs 4 <short.raw");
   EXPECT_EQ(r.exit_code, 1);
-  EXPECT_NE(r.err.find("frame 13 of standard input is short: 10 of 140 bytes"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("frame 13 of standard input is short: 10 of 140 bytes"), std::string::npos)
+      << r.err;
   EXPECT_TRUE(r.out == expected);
 }
 

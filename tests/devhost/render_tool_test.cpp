@@ -41,7 +41,9 @@ template <class T>
 struct FileImage {
   OIIO::ImageSpec spec;
   std::vector<T> data;
-  const T* At(int x, int y) const { return data.data() + (size_t(y) * spec.width + x) * spec.nchannels; }
+  const T* At(int x, int y) const {
+    return data.data() + (size_t(y) * spec.width + x) * spec.nchannels;
+  }
 };
 
 template <class T>
@@ -127,10 +129,12 @@ TEST_F(RenderTool, DefaultRunRendersTheSampleIntoOut) {
   // Nearest AA shows: edges between source pixels hold colours that no source pixel has (at a
   // whole scale with an edge blur of 1 there would be none), and the line says what was rendered.
   std::set<uint32_t> colours;
-  for (size_t i = 0; i < src.data.size(); i += 4) colours.insert(uint32_t(src.data[i]) << 16 | src.data[i + 1] << 8 | src.data[i + 2]);
+  for (size_t i = 0; i < src.data.size(); i += 4)
+    colours.insert(uint32_t(src.data[i]) << 16 | src.data[i + 1] << 8 | src.data[i + 2]);
   int blended = 0;
   for (size_t i = 0; i < dst.data.size(); i += 4) {
-    blended += dst.data[i + 3] == 255 && !colours.count(uint32_t(dst.data[i]) << 16 | dst.data[i + 1] << 8 | dst.data[i + 2]);
+    blended += dst.data[i + 3] == 255 &&
+               !colours.count(uint32_t(dst.data[i]) << 16 | dst.data[i + 1] << 8 | dst.data[i + 2]);
   }
   EXPECT_GT(blended, 100);
   EXPECT_NE(r.out.find("nearest-aa (edge blur 3)"), std::string::npos) << r.out;
@@ -179,15 +183,17 @@ TEST_F(RenderTool, SixteenBitSamplesMapToTheHostRangeAndBack) {
 TEST_F(RenderTool, BothHostsEnlargeIntoBlocksAtEveryDepth) {
   // 3 x 2 pixels of distinct colours; scale 2, square pixels, nearest: each becomes a 2 x 2 block.
   // The anchor sits on a pixel corner, or the odd width would shift the grid by half a pixel.
-  const std::vector<float> px = {0.1f, 0.2f, 0.3f, 1.0f,  0.9f, 0.0f, 0.5f, 0.5f,  0.0f, 1.0f, 0.0f, 0.25f,
-                                 1.0f, 1.0f, 1.0f, 1.0f,  0.4f, 0.6f, 0.8f, 0.0f,  0.2f, 0.0f, 0.7f, 0.75f};
+  const std::vector<float> px = {0.1f, 0.2f, 0.3f, 1.0f,  0.9f, 0.0f, 0.5f, 0.5f,
+                                 0.0f, 1.0f, 0.0f, 0.25f, 1.0f, 1.0f, 1.0f, 1.0f,
+                                 0.4f, 0.6f, 0.8f, 0.0f,  0.2f, 0.0f, 0.7f, 0.75f};
   WriteFile(Path("tiny.exr"), 3, 2, 4, OIIO::TypeDesc::FLOAT, px);
   for (const char* host : {"ae", "premiere"}) {
     for (const char* depth : {"8", "32"}) {
       SCOPED_TRACE(std::string(host) + " depth " + depth);
       const std::string out = std::string("o_") + host + depth + ".tif";
-      const ToolRun r = Run(std::string("tiny.exr --scale 2 --interp nearest --shape square --anchor 0,0 --host ") +
-                            host + " --depth " + depth + " -o " + out);
+      const ToolRun r = Run(
+          std::string("tiny.exr --scale 2 --interp nearest --shape square --anchor 0,0 --host ") +
+          host + " --depth " + depth + " -o " + out);
       ASSERT_EQ(r.exit_code, 0) << r.err;
       const auto img = ReadFile<float>(Path(out), OIIO::TypeDesc::FLOAT);
       ASSERT_EQ(img.spec.width, 6);
@@ -257,7 +263,8 @@ TEST_F(RenderTool, PrintGeometryShowsThePreRenderResult) {
   EXPECT_NE(r.out.find("\"result_rect\":[-25,-25,75,75]"), std::string::npos) << r.out;
 
   // A fractional anchor leaves a fractional phase: -6.2 .. 21.3 becomes -7 .. 22, phase 0.8.
-  WriteFile<uint8_t>(Path("ten.png"), 10, 10, 3, OIIO::TypeDesc::UINT8, std::vector<uint8_t>(300, 1));
+  WriteFile<uint8_t>(Path("ten.png"), 10, 10, 3, OIIO::TypeDesc::UINT8,
+                     std::vector<uint8_t>(300, 1));
   r = Run("ten.png --anchor 3.3,3.3 --scale 2.5 --print-geometry");
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_NE(r.out.find("\"result_rect\":[-7,-7,22,22]"), std::string::npos) << r.out;
@@ -305,7 +312,8 @@ pid_t Start(std::vector<std::string> args, const char* output = "/dev/null") {
 TEST_F(RenderTool, ImageSequencesLeaveOtherFilesAndNameAFrameThatCannotBeRead) {
   fs::create_directories("shots");
   for (int n = 1; n <= 6; ++n) {
-    WriteFile(Path("shots/shot_0" + std::to_string(n) + ".png"), 5, 4, 4, OIIO::TypeDesc::UINT8, Pixels(5, 4, n));
+    WriteFile(Path("shots/shot_0" + std::to_string(n) + ".png"), 5, 4, 4, OIIO::TypeDesc::UINT8,
+              Pixels(5, 4, n));
   }
   Spill("shots/shot_04.png", "not a picture");
   Spill("shots/readme.txt", "frames of the shot");
@@ -322,7 +330,8 @@ TEST_F(RenderTool, ImageSequencesLeaveOtherFilesAndNameAFrameThatCannotBeRead) {
   const auto out = ReadFile<uint8_t>(Path("up/shot_05_x2.png"), OIIO::TypeDesc::UINT8);
   ASSERT_EQ(out.spec.width, 10);
   for (int y = 0; y < 8; ++y) {
-    for (int x = 0; x < 10; ++x) ASSERT_EQ(std::memcmp(out.At(x, y), in.At(x / 2, y / 2), 4), 0) << x << "," << y;
+    for (int x = 0; x < 10; ++x)
+      ASSERT_EQ(std::memcmp(out.At(x, y), in.At(x / 2, y / 2), 4), 0) << x << "," << y;
   }
 }
 
@@ -349,15 +358,19 @@ TEST_F(RenderTool, RawFramesRenderAsTheirImageFiles) {
   r = Run("--raw 5x4 --pix-fmt rgba64le" + settings + " f16.raw -o o16.raw");
   ASSERT_EQ(r.exit_code, 0) << r.err;
   const auto o16 = ReadFile<uint16_t>(Path("o16.png"), OIIO::TypeDesc::UINT16);
-  EXPECT_TRUE(Slurp("o16.raw") == std::string(reinterpret_cast<const char*>(o16.data.data()), o16.data.size() * 2));
+  EXPECT_TRUE(Slurp("o16.raw") ==
+              std::string(reinterpret_cast<const char*>(o16.data.data()), o16.data.size() * 2));
 }
 
 // The README's command lines: video tool, tessgrain-render, video tool.
 TEST_F(RenderTool, VideoPassesThroughBetweenTwoVideoTools) {
-  if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg is not installed";
+  if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "ffmpeg is not installed";
   const std::string source = "ffmpeg -v error -f lavfi -i testsrc=size=48x28:rate=10 -frames:v 6";
-  ToolRun r = Shell(source + " -f rawvideo -pix_fmt rgba - | \"" TG_RENDER_TOOL "\" --raw 48x28 --scale 4 --shape square"
-                    " | ffmpeg -v error -f rawvideo -pix_fmt rgba -s 192x112 -r 10 -i - video_%d.png");
+  ToolRun r = Shell(
+      source + " -f rawvideo -pix_fmt rgba - | \"" TG_RENDER_TOOL
+               "\" --raw 48x28 --scale 4 --shape square"
+               " | ffmpeg -v error -f rawvideo -pix_fmt rgba -s 192x112 -r 10 -i - video_%d.png");
   ASSERT_EQ(r.exit_code, 0) << r.err;
   r = Shell(source + " frame_%d.png");
   ASSERT_EQ(r.exit_code, 0) << r.err;
@@ -365,8 +378,10 @@ TEST_F(RenderTool, VideoPassesThroughBetweenTwoVideoTools) {
   ASSERT_EQ(r.exit_code, 0) << r.err;
   for (int n = 1; n <= 6; ++n) {
     SCOPED_TRACE(n);
-    const auto video = ReadFile<uint8_t>(Path("video_" + std::to_string(n) + ".png"), OIIO::TypeDesc::UINT8);
-    const auto file = ReadFile<uint8_t>(Path("files/frame_" + std::to_string(n) + "_x4.png"), OIIO::TypeDesc::UINT8);
+    const auto video =
+        ReadFile<uint8_t>(Path("video_" + std::to_string(n) + ".png"), OIIO::TypeDesc::UINT8);
+    const auto file = ReadFile<uint8_t>(Path("files/frame_" + std::to_string(n) + "_x4.png"),
+                                        OIIO::TypeDesc::UINT8);
     ASSERT_EQ(video.spec.width, 192);
     ASSERT_EQ(video.spec.nchannels, 4);
     EXPECT_TRUE(video.data == file.data);
@@ -376,7 +391,8 @@ TEST_F(RenderTool, VideoPassesThroughBetweenTwoVideoTools) {
 TEST_F(RenderTool, AKilledRunLeavesNoTruncatedFileAndSkipExistingCompletesIt) {
   fs::create_directories("in");
   for (int n = 1; n <= 24; ++n) {
-    WriteFile(Path("in/f_" + std::to_string(100 + n) + ".png"), 96, 96, 4, OIIO::TypeDesc::UINT8, Pixels(96, 96, n));
+    WriteFile(Path("in/f_" + std::to_string(100 + n) + ".png"), 96, 96, 4, OIIO::TypeDesc::UINT8,
+              Pixels(96, 96, n));
   }
   const pid_t pid = Start({TG_RENDER_TOOL, "in", "-o", "up/", "--scale", "8", "--jobs", "2"});
   ASSERT_GT(pid, 0);
@@ -386,7 +402,8 @@ TEST_F(RenderTool, AKilledRunLeavesNoTruncatedFileAndSkipExistingCompletesIt) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     done = 0;
     std::error_code ec;
-    for (const auto& e : fs::directory_iterator("up", ec)) done += e.path().filename().string()[0] != '.';
+    for (const auto& e : fs::directory_iterator("up", ec))
+      done += e.path().filename().string()[0] != '.';
   }
   kill(pid, SIGKILL);
   int status = 0;
@@ -406,7 +423,8 @@ TEST_F(RenderTool, AKilledRunLeavesNoTruncatedFileAndSkipExistingCompletesIt) {
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_NE(r.out.find(std::to_string(finals) + " skipped"), std::string::npos) << r.out;
   for (int n = 1; n <= 24; ++n) {
-    const auto img = ReadFile<uint8_t>(Path("up/f_" + std::to_string(100 + n) + "_x8.png"), OIIO::TypeDesc::UINT8);
+    const auto img = ReadFile<uint8_t>(Path("up/f_" + std::to_string(100 + n) + "_x8.png"),
+                                       OIIO::TypeDesc::UINT8);
     EXPECT_EQ(img.spec.width, 776) << n;
   }
 }
@@ -424,7 +442,8 @@ TEST_F(RenderTool, ComparisonSheetCellsAreTheSingleRenders) {
   std::vector<std::pair<int, int>> found[3][3];
   for (int i = 0; i < 3; ++i) {
     for (int j = 0; j < 3; ++j) {
-      r = Run(std::string("in.png -o cell.png --interp ") + interps[i] + " --shape " + shapes[j] + settings);
+      r = Run(std::string("in.png -o cell.png --interp ") + interps[i] + " --shape " + shapes[j] +
+              settings);
       ASSERT_EQ(r.exit_code, 0) << r.err;
       const auto cell = ReadFile<uint8_t>(Path("cell.png"), OIIO::TypeDesc::UINT8);
       for (int y = 0; y + cell.spec.height <= sheet.spec.height; ++y) {
@@ -459,7 +478,8 @@ TEST_F(RenderTool, ComparisonSheetCellsAreTheSingleRenders) {
   EXPECT_LT(xs[0], xs[1]);
   for (int i = 0; i < 3; ++i) {
     for (int j = 0; j < 3; ++j) {
-      EXPECT_NE(std::find(found[i][j].begin(), found[i][j].end(), std::make_pair(xs[j], ys[i])), found[i][j].end())
+      EXPECT_NE(std::find(found[i][j].begin(), found[i][j].end(), std::make_pair(xs[j], ys[i])),
+                found[i][j].end())
           << interps[i] << ", " << shapes[j];
     }
   }
@@ -473,7 +493,8 @@ TEST_F(RenderTool, FirstUseSurprisesAreExplained) {
   EXPECT_NE(r.out.find("132x132 from 32x32 at x4"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("border of half a source pixel"), std::string::npos) << r.out;
   r = Run("s.png --host premiere -o q.png");
-  EXPECT_NE(r.out.find("128x128 from 32x32 at x4, nearest, square shape)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("128x128 from 32x32 at x4, nearest, square shape)"), std::string::npos)
+      << r.out;
 
   // -o naming a folder writes into it; a missing folder is named.
   fs::create_directories("into");
@@ -487,10 +508,13 @@ TEST_F(RenderTool, FirstUseSurprisesAreExplained) {
   // Words the tool cannot act on say what to do instead.
   r = Run("help");
   EXPECT_EQ(r.exit_code, 1);
-  EXPECT_NE(r.err.find("there is no file named 'help' (for the options, see --help)"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("there is no file named 'help' (for the options, see --help)"),
+            std::string::npos)
+      << r.err;
   r = Run("s.png --edge-blur 2 -o e.png");
   EXPECT_EQ(r.exit_code, 0);
-  EXPECT_NE(r.err.find("--edge-blur applies to --interp nearest-aa only"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("--edge-blur applies to --interp nearest-aa only"), std::string::npos)
+      << r.err;
 
   // No alpha in the format: a warning, or the border composited over the background asked for.
   r = Run("s.png -o j.jpg");
@@ -516,8 +540,8 @@ TEST_F(RenderTool, LongFramesShowProgressAndAreWrittenARowBandAtATime) {
   WriteFile(Path("small.png"), 300, 168, 4, OIIO::TypeDesc::UINT8, Pixels(300, 168, 4));
   // The tool on a terminal of its own: what it showed there, and its peak memory.
   const auto run_on_terminal = [&](const std::string& args, std::string* shown) {
-    const pid_t pid = Start({"/usr/bin/script", "-qec", "\"" TG_RENDER_TOOL "\" " + args, "/dev/null"},
-                            "terminal.txt");
+    const pid_t pid = Start(
+        {"/usr/bin/script", "-qec", "\"" TG_RENDER_TOOL "\" " + args, "/dev/null"}, "terminal.txt");
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
@@ -532,7 +556,8 @@ TEST_F(RenderTool, LongFramesShowProgressAndAreWrittenARowBandAtATime) {
   EXPECT_NE(shown.find("small.png: rendering, 0:00"), std::string::npos) << shown;
   EXPECT_NE(shown.find("wrote big.png (4800x2688"), std::string::npos) << shown;
   const double frame = 4800.0 * 2688 * 4;
-  EXPECT_LT(peak - baseline, 1.5 * frame) << "peak " << peak / 1e6 << " MB, baseline " << baseline / 1e6 << " MB";
+  EXPECT_LT(peak - baseline, 1.5 * frame)
+      << "peak " << peak / 1e6 << " MB, baseline " << baseline / 1e6 << " MB";
   run_on_terminal("small.png --quiet -o q.png", &shown);
   EXPECT_EQ(shown, "");
 }
@@ -548,8 +573,9 @@ TEST_F(RenderTool, RunScriptWorksInTheCallersFolderAndShowsAFailedBuild) {
   // A build folder whose build fails the way a compiler error does.
   fs::create_directories("broken");
   Spill("broken/CMakeCache.txt", "");
-  Spill("broken/build.ninja", "rule cc\n  command = echo 'lib.cpp:3:1: error: expected declaration' && false\n"
-                              "build tessgrain-render: cc\n");
+  Spill("broken/build.ninja",
+        "rule cc\n  command = echo 'lib.cpp:3:1: error: expected declaration' && false\n"
+        "build tessgrain-render: cc\n");
   r = Shell("TESSGRAIN_BUILD=broken " TG_SOURCE_DIR "/scripts/run");
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_NE(r.err.find("run: building tessgrain-render"), std::string::npos) << r.err;
@@ -565,7 +591,8 @@ TEST_F(RenderTool, BrokenImageFilesAreRefusedWithAMessage) {
     ++files;
     const ToolRun r = Run("'" + path + "' -o out.png");
     EXPECT_EQ(r.exit_code, 1);  // not a signal
-    EXPECT_NE(r.err.find("tessgrain-render: cannot read " + path + ": "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("tessgrain-render: cannot read " + path + ": "), std::string::npos)
+        << r.err;
     EXPECT_FALSE(fs::exists("out.png"));
   }
   EXPECT_GE(files, 8u);

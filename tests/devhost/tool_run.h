@@ -58,7 +58,9 @@ class ToolTest : public ::testing::Test {
   }
 
   // Runs the tool in the scratch folder; redirections (< file) may follow the arguments.
-  ToolRun Run(const std::string& args) { return Shell(std::string("\"") + TG_RENDER_TOOL + "\" " + args); }
+  ToolRun Run(const std::string& args) {
+    return Shell(std::string("\"") + TG_RENDER_TOOL + "\" " + args);
+  }
 
   // Runs a command line in the scratch folder.
   ToolRun Shell(const std::string& command) {

@@ -12,10 +12,10 @@
 namespace {
 
 class DebugMonitor : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
-    mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096,
-                                  L"DBWIN_BUFFER");
+    mapping_ =
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER");
     bufferReady_ = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");
     dataReady_ = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
     ASSERT_TRUE(mapping_ && bufferReady_ && dataReady_);

@@ -72,7 +72,7 @@ TEST(LogLine, FileColumnIsTheBaseNameIn15CodePoints) {
 }
 
 class LogFile : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     // Apart from the other builds' runs of the same test, which may share the folder.
     std::ostringstream name;

@@ -27,7 +27,8 @@ TEST(PreRenderGeometry, EvenScaleAboutIntegerAnchor) {
   EXPECT_EQ(point.anchor_y, 0.0f);
 
   for (int32_t shape : {PIXEL_SHAPE_SQUARE, PIXEL_SHAPE_CIRCLE}) {
-    const PreRenderGeometry g = ComputePreRenderGeometry(in, in, 2.0f, shape, kFull, kFull, 50.0, 50.0);
+    const PreRenderGeometry g =
+        ComputePreRenderGeometry(in, in, 2.0f, shape, kFull, kFull, 50.0, 50.0);
     ExpectRect(g.result_rect, -50, -50, 150, 150);
   }
 }
@@ -95,13 +96,12 @@ TEST(PreRenderGeometry, ValuesWithoutPixelsGiveEmptyRectangles) {
     float scale;
     IntRect rect;
   };
-  for (const Case& c : {Case{{1, 0}, 5.0, 2.0f, in}, Case{{0, 0}, 5.0, 2.0f, in},
-                        Case{kFull, nan, 2.0f, in}, Case{kFull, -inf, 2.0f, in},
-                        Case{kFull, 1e300, 2.0f, in}, Case{kFull, 5.0, 1e30f, in},
-                        Case{kFull, 0.0, 64.0f, {0, 0, 2000000000, 10}}}) {
-    const PreRenderGeometry g =
-        ComputePreRenderGeometry(c.rect, c.rect, c.scale, PIXEL_SHAPE_POINT, c.dx, kFull,
-                                 c.anchor, 5.0);
+  for (const Case& c :
+       {Case{{1, 0}, 5.0, 2.0f, in}, Case{{0, 0}, 5.0, 2.0f, in}, Case{kFull, nan, 2.0f, in},
+        Case{kFull, -inf, 2.0f, in}, Case{kFull, 1e300, 2.0f, in}, Case{kFull, 5.0, 1e30f, in},
+        Case{kFull, 0.0, 64.0f, {0, 0, 2000000000, 10}}}) {
+    const PreRenderGeometry g = ComputePreRenderGeometry(c.rect, c.rect, c.scale, PIXEL_SHAPE_POINT,
+                                                         c.dx, kFull, c.anchor, 5.0);
     ExpectRect(g.result_rect, 0, 0, 0, 0);
     ExpectRect(g.max_result_rect, 0, 0, 0, 0);
     EXPECT_EQ(g.anchor_x, 0.0f);

@@ -37,8 +37,8 @@ struct Mode {
 };
 
 constexpr Mode kModes[] = {
-    {"Nearest", SCALE_NEAREST_NEIGHBOR, 1.0f}, {"Linear", SCALE_BILINEAR, 1.0f},
-    {"AA0", SCALE_NEAREST_NEIGHBOR_AA, 0.0f},  {"AA1", SCALE_NEAREST_NEIGHBOR_AA, 1.0f},
+    {"Nearest", SCALE_NEAREST_NEIGHBOR, 1.0f},    {"Linear", SCALE_BILINEAR, 1.0f},
+    {"AA0", SCALE_NEAREST_NEIGHBOR_AA, 0.0f},     {"AA1", SCALE_NEAREST_NEIGHBOR_AA, 1.0f},
     {"AAwide", SCALE_NEAREST_NEIGHBOR_AA, -1.0f},
 };
 
@@ -53,7 +53,7 @@ struct Anchor {
 // Whole and half pixels, an arbitrary phase, an image partly off the output on every side, and
 // one far outside it.
 constexpr Anchor kAnchors[] = {
-    {0.0f, 0.0f, false}, {0.5f, 0.5f, false}, {0.3f, 0.71f, false},
+    {0.0f, 0.0f, false},    {0.5f, 0.5f, false},      {0.3f, 0.71f, false},
     {-23.5f, 17.25f, true}, {1.0e6f, -1.0e6f, false},
 };
 
@@ -104,7 +104,8 @@ uint64_t RenderJob(const LayoutInfo& l, const Mode& m, int shape, float scale, c
   p.anchor_x = a.x;
   p.anchor_y = a.y;
   p.pixel_shape = shape;
-  const uint8_t* src0 = src.data() + (a.flip ? static_cast<size_t>(src_h - 1) * src_pitch * size : 0);
+  const uint8_t* src0 =
+      src.data() + (a.flip ? static_cast<size_t>(src_h - 1) * src_pitch * size : 0);
   uint8_t* dst0 = dst.data() + (a.flip ? static_cast<size_t>(dst_h - 1) * dst_pitch * size : 0);
   RunSampler(l.layout, src0, dst0, p);
   return Hash(dst, l.is_float, h);
@@ -112,7 +113,8 @@ uint64_t RenderJob(const LayoutInfo& l, const Mode& m, int shape, float scale, c
 
 // Each instruction set of the kernels must reproduce the list on its own.
 using Golden = EveryKernelSet;
-INSTANTIATE_TEST_SUITE_P(Kernels, Golden, ::testing::Values(SamplerKernels::SSE2, SamplerKernels::AVX2),
+INSTANTIATE_TEST_SUITE_P(Kernels, Golden,
+                         ::testing::Values(SamplerKernels::SSE2, SamplerKernels::AVX2),
                          KernelSetName);
 
 TEST_P(Golden, EveryLayoutModeShapeScaleAndAnchorKeepsItsOutput) {
@@ -128,7 +130,8 @@ TEST_P(Golden, EveryLayoutModeShapeScaleAndAnchorKeepsItsOutput) {
         }
         const std::string group = std::string(l.name) + "/" + m.name + "/" + kShapes[shape];
         if (print) {
-          std::printf("{\"%s\", 0x%016llXULL},\n", group.c_str(), static_cast<unsigned long long>(h));
+          std::printf("{\"%s\", 0x%016llXULL},\n", group.c_str(),
+                      static_cast<unsigned long long>(h));
         } else if (index < std::size(kGolden)) {
           EXPECT_EQ(group, kGolden[index].group);
           EXPECT_EQ(h, kGolden[index].hash) << group;

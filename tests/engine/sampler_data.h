@@ -31,7 +31,7 @@ struct LayoutInfo {
 };
 
 inline constexpr LayoutInfo kLayouts[] = {
-    {PixelLayout::ARGB8, "ARGB8", false, 0},         {PixelLayout::ARGB16, "ARGB16", false, 0},
+    {PixelLayout::ARGB8, "ARGB8", false, 0},        {PixelLayout::ARGB16, "ARGB16", false, 0},
     {PixelLayout::ARGBFloat, "ARGBFloat", true, 0}, {PixelLayout::BGRA8, "BGRA8", false, 3},
     {PixelLayout::BGRAFloat, "BGRAFloat", true, 3},
 };
@@ -44,23 +44,35 @@ inline float SpecialFloat(SplitMix& rng, bool alpha, bool plain) {
   constexpr float kInf = std::numeric_limits<float>::infinity();
   const uint64_t k = rng.Next() % 64;
   switch (k) {
-    case 0: return 0.0f;
-    case 1: return plain ? 0.0f : -0.0f;
-    case 2: return alpha ? 0.00005f : 1.0e-40f;
-    case 3: return 0.0001f;
-    case 4: return plain ? 0.5f : -0.5f;
-    case 5: return 1.75f;
-    case 6: return plain ? 3.0e38f : kInf;
-    case 7: return plain ? 2.0f : -kInf;
-    case 8: return plain ? 1.0e-40f : std::numeric_limits<float>::quiet_NaN();
-    case 9: return 3.0e38f;
-    default: return k < 20 && alpha ? 0.0f : rng.Unit();
+    case 0:
+      return 0.0f;
+    case 1:
+      return plain ? 0.0f : -0.0f;
+    case 2:
+      return alpha ? 0.00005f : 1.0e-40f;
+    case 3:
+      return 0.0001f;
+    case 4:
+      return plain ? 0.5f : -0.5f;
+    case 5:
+      return 1.75f;
+    case 6:
+      return plain ? 3.0e38f : kInf;
+    case 7:
+      return plain ? 2.0f : -kInf;
+    case 8:
+      return plain ? 1.0e-40f : std::numeric_limits<float>::quiet_NaN();
+    case 9:
+      return 3.0e38f;
+    default:
+      return k < 20 && alpha ? 0.0f : rng.Unit();
   }
 }
 
 // Random pixels over the whole buffer (row padding included); integer alphas are 0 one time in
 // five.
-inline void FillSource(const LayoutInfo& l, std::vector<uint8_t>& bytes, uint64_t seed, bool plain = false) {
+inline void FillSource(const LayoutInfo& l, std::vector<uint8_t>& bytes, uint64_t seed,
+                       bool plain = false) {
   SplitMix rng{seed};
   const size_t size = PixelSize(l.layout);
   for (size_t i = 0; i + size <= bytes.size(); i += size) {

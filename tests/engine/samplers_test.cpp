@@ -14,7 +14,11 @@ struct Buffer {
   int width, height, pitch, size;
   std::vector<uint8_t> bytes;
   Buffer(PixelLayout l, int w, int h, int pad = 0)
-      : layout(l), width(w), height(h), pitch(w + pad), size(PixelSize(l)),
+      : layout(l),
+        width(w),
+        height(h),
+        pitch(w + pad),
+        size(PixelSize(l)),
         bytes(static_cast<size_t>(pitch) * h * size, 0xAB) {}
   uint8_t* At(int x, int y) { return bytes.data() + (static_cast<size_t>(y) * pitch + x) * size; }
   const uint8_t* At(int x, int y) const {
@@ -67,7 +71,8 @@ struct Buffer {
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
         for (int c = 0; c < 4; ++c) {
-          const float v = size == 16 ? (rng() % 1001) / 1000.0f : static_cast<float>(rng() % (static_cast<uint32_t>(max) + 1));
+          const float v = size == 16 ? (rng() % 1001) / 1000.0f
+                                     : static_cast<float>(rng() % (static_cast<uint32_t>(max) + 1));
           Set(x, y, c, v);
         }
         if (some_transparent && rng() % 5 == 0) Set(x, y, AlphaIndex(), 0.0f);
@@ -151,7 +156,8 @@ TEST_P(EveryLayout, PointShapeAtScaleOneBlendsNeighboursUnlessThePhaseIsHalfAPix
   }
   // The legacy path (anchors 0): fx = x - 0.5, so pixel (1, 1) is the 50/50 blend of all four.
   Buffer dst(l, 3, 3);
-  RunSampler(l, src.At(0, 0), dst.At(0, 0), Params(src, dst, 1.0f, SCALE_BILINEAR, PIXEL_SHAPE_POINT));
+  RunSampler(l, src.At(0, 0), dst.At(0, 0),
+             Params(src, dst, 1.0f, SCALE_BILINEAR, PIXEL_SHAPE_POINT));
   const int colour = (a + 1) % 4;
   EXPECT_EQ(dst.Get(1, 1, a), max);
   const float half = size_t(src.size) == 16 ? 0.5f : std::trunc(max / 2);
@@ -173,7 +179,8 @@ TEST(Nearest, HalfwayPositionsRoundAwayFromZero) {
   src.Randomize(3, false);
   Buffer dst(PixelLayout::ARGB8, 3, 1);
   SampleNearest(PixelLayout::ARGB8, src.At(0, 0), dst.At(0, 0),
-                Params(src, dst, 1.0f, SCALE_NEAREST_NEIGHBOR, PIXEL_SHAPE_SQUARE, 0.5f, 0.0f), 0, 1);
+                Params(src, dst, 1.0f, SCALE_NEAREST_NEIGHBOR, PIXEL_SHAPE_SQUARE, 0.5f, 0.0f), 0,
+                1);
   EXPECT_TRUE(dst.Zero(0, 0));
   EXPECT_TRUE(dst.Same(1, 0, src, 1, 0));
   EXPECT_TRUE(dst.Same(2, 0, src, 2, 0));
@@ -215,7 +222,8 @@ TEST(Bilinear, SharpenedBlendAndTruncation) {
     for (int c = 1; c < 4; ++c) src.Set(x, 0, c, x == 0 ? 0.0f : 200.0f);
   }
   Buffer dst(PixelLayout::ARGB8, 8, 1);
-  ScaleParams p = Params(src, dst, 4.0f, SCALE_NEAREST_NEIGHBOR_AA, PIXEL_SHAPE_SQUARE, 0.25f, 0.0f);
+  ScaleParams p =
+      Params(src, dst, 4.0f, SCALE_NEAREST_NEIGHBOR_AA, PIXEL_SHAPE_SQUARE, 0.25f, 0.0f);
   p.edge_blur_coeff = 1.0f;
   RunSampler(PixelLayout::ARGB8, src.At(0, 0), dst.At(0, 0), p);
   EXPECT_EQ(dst.Get(4, 0, 0), 255.0f);

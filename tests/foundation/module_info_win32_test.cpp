@@ -55,8 +55,8 @@ TEST(ModulePathsWin32, PathsLongerThanMaxPath) {
 
   // The long-path prefix lets the file calls pass MAX_PATH.
   std::filesystem::create_directories(L"\\\\?\\" + folder);
-  ASSERT_TRUE(CopyFileW(BesideExecutable(TG_PROBE_MODULE).c_str(), (L"\\\\?\\" + target).c_str(),
-                        FALSE));
+  ASSERT_TRUE(
+      CopyFileW(BesideExecutable(TG_PROBE_MODULE).c_str(), (L"\\\\?\\" + target).c_str(), FALSE));
 
   HMODULE module = LoadLibraryW(target.c_str());
   ASSERT_NE(module, nullptr) << "error " << GetLastError();

@@ -39,7 +39,9 @@ TEST(Utf8String, WalksStopAtNulAndAtNonLeadBytes) {
   EXPECT_EQ(Bytes("ab\xE2").Length(), 0u);
   EXPECT_EQ(Bytes("ab\xE2").ByteOffset(1), 1u);
   // A continuation byte where a lead byte belongs ends the walk; so do 0xF8 to 0xFF.
-  const mlUtf8String stray = Bytes("ab\x80" "cd");
+  const mlUtf8String stray = Bytes(
+      "ab\x80"
+      "cd");
   EXPECT_EQ(stray.Length(), 2u);
   EXPECT_TRUE(stray.CharAt(2).Empty());
   EXPECT_TRUE(stray.CharAt(3).Empty());
@@ -86,7 +88,10 @@ TEST(Utf8String, SubstrCountsCodePoints) {
   EXPECT_TRUE(text.Substr(4).Empty());
   EXPECT_TRUE(text.Substr(1, 0).Empty());
   // Copying ends at a byte that stops the walk.
-  EXPECT_EQ(Bytes("ab\x80" "cd").Substr(1), mlUtf8String("b"));
+  EXPECT_EQ(Bytes("ab\x80"
+                  "cd")
+                .Substr(1),
+            mlUtf8String("b"));
 }
 
 TEST(Utf8String, FindReturnsCodePointIndices) {
@@ -103,7 +108,10 @@ TEST(Utf8String, FindReturnsCodePointIndices) {
   EXPECT_EQ(text.Find("a", 9), npos);
   EXPECT_EQ(mlUtf8String().Find(""), npos);
   // Matches beyond a byte that stops the walk cannot be indexed.
-  EXPECT_EQ(Bytes("ab\x80" "cd").Find("c"), npos);
+  EXPECT_EQ(Bytes("ab\x80"
+                  "cd")
+                .Find("c"),
+            npos);
   // Only the sequences walked to reach `from` matter, not a cut-short end after the match.
   EXPECT_EQ(Bytes("abab\xE2").Find("b", 2), 3u);
   EXPECT_EQ(Bytes("ab\xE2").Find("b", 3), npos);
@@ -174,10 +182,14 @@ TEST(Utf8String, RemoveAllStopsWhereTheWalkStops) {
 
 TEST(Utf8String, ToLowerMapsEachCodePoint) {
   // É Ω Ж Ā and ASCII; U+0130 (İ) lower-cases to one code point in the simple mapping.
-  mlUtf8String text("\xC3\x89" "COLE \xCE\xA9\xD0\x96\xC4\x80 Az\xE2\x82\xAC");
+  mlUtf8String text(
+      "\xC3\x89"
+      "COLE \xCE\xA9\xD0\x96\xC4\x80 Az\xE2\x82\xAC");
   const std::size_t length = text.Length();
   text.ToLower();
-  EXPECT_EQ(text.Bytes(), "\xC3\xA9" "cole \xCF\x89\xD0\xB6\xC4\x81 az\xE2\x82\xAC");
+  EXPECT_EQ(text.Bytes(),
+            "\xC3\xA9"
+            "cole \xCF\x89\xD0\xB6\xC4\x81 az\xE2\x82\xAC");
   EXPECT_EQ(text.Length(), length);
 
   mlUtf8String dotted("\xC4\xB0");
@@ -195,10 +207,12 @@ TEST(Utf8String, LowerCasingUnderTheLoaderLockAgreesOnTheNamesCompared) {
   // and other scripts as folder and file names may hold. Outside the scope ICU lowers them where
   // the system has it; inside, always the system's own mapping.
   const std::pair<const char*, const char*> names[] = {
-      {"After Effects\\24.0\\PluginCache.AEGP\\en_US", "after effects\\24.0\\plugincache.aegp\\en_us"},
+      {"After Effects\\24.0\\PluginCache.AEGP\\en_US",
+       "after effects\\24.0\\plugincache.aegp\\en_us"},
       {"\xC3\x89T\xC3\x89 \xC3\x96L \xC3\x85", "\xC3\xA9t\xC3\xA9 \xC3\xB6l \xC3\xA5"},
       {"\xCE\xA3\xCE\xA9 \xD0\x9F\xD0\x9B\xD0\x90\xD0\x93\xD0\x98\xD0\x9D \xE6\x8F\x92\xE4\xBB\xB6",
-       "\xCF\x83\xCF\x89 \xD0\xBF\xD0\xBB\xD0\xB0\xD0\xB3\xD0\xB8\xD0\xBD \xE6\x8F\x92\xE4\xBB\xB6"},
+       "\xCF\x83\xCF\x89 \xD0\xBF\xD0\xBB\xD0\xB0\xD0\xB3\xD0\xB8\xD0\xBD "
+       "\xE6\x8F\x92\xE4\xBB\xB6"},
   };
   for (const auto& [name, lower] : names) {
     mlUtf8String outside(name);
@@ -225,7 +239,9 @@ TEST(Utf8String, ConcatenatesEveryOperandKind) {
   EXPECT_EQ((mlUtf8String("a") + "b" + L"c" + mlUtf8Char('d') + mlUtf8String("e")).Bytes(),
             "abcde");
   EXPECT_EQ(("<" + mlUtf8String("a") + ">").Bytes(), "<a>");
-  EXPECT_EQ((L"\x20AC" + mlUtf8String("1")).Bytes(), "\xE2\x82\xAC" "1");
+  EXPECT_EQ((L"\x20AC" + mlUtf8String("1")).Bytes(),
+            "\xE2\x82\xAC"
+            "1");
 
   EXPECT_EQ(mlUtf8String::Repeat(mlUtf8Char(mlUtf8String("\xC3\xA9")), 3).Bytes(),
             "\xC3\xA9\xC3\xA9\xC3\xA9");
@@ -272,8 +288,12 @@ TEST(Conversions, UnpairedSurrogatesEmptyTheUtf32Result) {
 
 TEST(Conversions, MalformedInputBecomesReplacementCharacters) {
   EXPECT_EQ(Utf8ToWide("ab\xE2"), (std::wstring{L'a', L'b', 0xFFFD}));
-  EXPECT_EQ(Utf8ToWide("\xFF" "a"), (std::wstring{0xFFFD, L'a'}));
-  EXPECT_EQ(Utf8ToWide("\xE2\x82" "a"), (std::wstring{0xFFFD, L'a'}));
+  EXPECT_EQ(Utf8ToWide("\xFF"
+                       "a"),
+            (std::wstring{0xFFFD, L'a'}));
+  EXPECT_EQ(Utf8ToWide("\xE2\x82"
+                       "a"),
+            (std::wstring{0xFFFD, L'a'}));
   // A lone surrogate does not survive the trip to UTF-8.
   EXPECT_EQ(WideToUtf8(std::wstring{L'a', 0xDC00}.c_str()), "a\xEF\xBF\xBD");
 }

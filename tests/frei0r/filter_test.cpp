@@ -25,7 +25,8 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 TEST(Frei0rParams, ScaleAndEdgeBlurAreSixtyFourTimesTheValueWithoutRounding) {
   for (int k = 1; k <= 64; ++k) EXPECT_EQ(ScaleFromValue(k / 64.0), static_cast<float>(k)) << k;
   EXPECT_EQ(ScaleFromValue(4.5 / 64.0), 4.5f);
-  for (double below : {0.01, 0.0, -2.0, kNaN, -kInf}) EXPECT_EQ(ScaleFromValue(below), 1.0f) << below;
+  for (double below : {0.01, 0.0, -2.0, kNaN, -kInf})
+    EXPECT_EQ(ScaleFromValue(below), 1.0f) << below;
   for (double above : {1.5, kInf}) EXPECT_EQ(ScaleFromValue(above), 64.0f) << above;
 
   EXPECT_EQ(EdgeBlurFromValue(1.0 / 64.0, 4.0f), 1.0f);
@@ -83,20 +84,33 @@ std::vector<uint32_t> Frame(uint32_t w, uint32_t h, uint64_t seed) {
 }
 
 // The effect's render of the frame as a layer, cropped to the frame.
-std::vector<uint32_t> EffectCrop(const Settings& s, uint32_t w, uint32_t h, const std::vector<uint32_t>& rgba) {
+std::vector<uint32_t> EffectCrop(const Settings& s, uint32_t w, uint32_t h,
+                                 const std::vector<uint32_t>& rgba) {
   const IntRect layer{0, 0, static_cast<int32_t>(w), static_cast<int32_t>(h)};
-  const PreRenderGeometry g =
-      ComputePreRenderGeometry(layer, layer, s.scale, s.pixel_shape, {1, 1}, {1, 1}, s.anchor_x, s.anchor_y);
+  const PreRenderGeometry g = ComputePreRenderGeometry(layer, layer, s.scale, s.pixel_shape, {1, 1},
+                                                       {1, 1}, s.anchor_x, s.anchor_y);
   const IntRect& r = g.result_rect;
-  const uint32_t fw = static_cast<uint32_t>(r.right - r.left), fh = static_cast<uint32_t>(r.bottom - r.top);
+  const uint32_t fw = static_cast<uint32_t>(r.right - r.left),
+                 fh = static_cast<uint32_t>(r.bottom - r.top);
   std::vector<uint8_t> argb(rgba.size() * 4), whole(static_cast<size_t>(fw) * fh * 4);
   for (size_t i = 0; i < rgba.size(); ++i) {
     const uint8_t* p = reinterpret_cast<const uint8_t*>(&rgba[i]);
     const uint8_t q[4] = {p[3], p[0], p[1], p[2]};
     std::memcpy(&argb[4 * i], q, 4);
   }
-  ScaleParams p{static_cast<int32_t>(w), static_cast<int32_t>(fw), 0, fw, fh, w, h, s.scale, s.type,
-                s.edge_blur, g.anchor_x, g.anchor_y, s.pixel_shape};
+  ScaleParams p{static_cast<int32_t>(w),
+                static_cast<int32_t>(fw),
+                0,
+                fw,
+                fh,
+                w,
+                h,
+                s.scale,
+                s.type,
+                s.edge_blur,
+                g.anchor_x,
+                g.anchor_y,
+                s.pixel_shape};
   RunSampler(PixelLayout::ARGB8, argb.data(), whole.data(), p);
 
   std::vector<uint32_t> crop(rgba.size(), 0);
@@ -126,10 +140,11 @@ std::string Hex(uint32_t rgba) {
   const std::vector<uint32_t> want = EffectCrop(s, w, h, in);
   for (size_t i = 0; i < want.size(); ++i) {
     if (out[i] == want[i]) continue;
-    return ::testing::AssertionFailure() << w << "x" << h << " scale " << s.scale << " type " << s.type << " blur "
-                                         << s.edge_blur << " shape " << s.pixel_shape << " anchor " << s.anchor_x
-                                         << "," << s.anchor_y << ": pixel " << i % w << "," << i / w << " is "
-                                         << Hex(out[i]) << ", the effect's " << Hex(want[i]);
+    return ::testing::AssertionFailure()
+           << w << "x" << h << " scale " << s.scale << " type " << s.type << " blur " << s.edge_blur
+           << " shape " << s.pixel_shape << " anchor " << s.anchor_x << "," << s.anchor_y
+           << ": pixel " << i % w << "," << i / w << " is " << Hex(out[i]) << ", the effect's "
+           << Hex(want[i]);
   }
   return ::testing::AssertionSuccess();
 }
@@ -137,10 +152,8 @@ std::string Hex(uint32_t rgba) {
 // Odd and even frames (one pixel, one row, one column among them), every interpolation and shape,
 // anchors at the centre, on the edges and corners, beyond the frame and far beyond it.
 TEST(Frei0rFrames, AreTheCropOfTheEffectsRender) {
-  const struct {
-    uint32_t w, h;
-  } sizes[] = {{1, 1}, {1, 6}, {9, 1}, {7, 5}, {32, 16}, {33, 17}};
-  const double anchors[][2] = {{0.5, 0.5}, {0.0, 0.0},   {1.0, 1.0},   {0.0, 1.0},   {1.0, 0.5},
+  const struct { uint32_t w, h; } sizes[] = {{1, 1}, {1, 6}, {9, 1}, {7, 5}, {32, 16}, {33, 17}};
+  const double anchors[][2] = {{0.5, 0.5},   {0.0, 0.0},  {1.0, 1.0},  {0.0, 1.0},  {1.0, 0.5},
                                {0.37, 0.81}, {-0.6, 0.3}, {1.9, -2.0}, {40.0, 0.5}, {0.5, -300.0}};
   const double scales[] = {1.0, 2.0, 3.0, 4.5, 7.25, 64.0};
   SplitMix rng{5};

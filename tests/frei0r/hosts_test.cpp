@@ -1,6 +1,7 @@
 // The filter in real hosts nobody here wrote: ffmpeg and melt render frames of a generated test
 // pattern through tessgrain.so, and each frame must equal, byte for byte, tessgrain-render's render
-// of the same frame (the effect, loaded and driven as After Effects drives it) cropped to the frame.
+// of the same frame (the effect, loaded and driven as After Effects drives it) cropped to the
+// frame.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -46,7 +47,9 @@ class Frei0rHosts : public ToolTest {
   }
 
   // A host's command line, finding the filter where the build put it.
-  ToolRun Host(const std::string& command) { return Shell("FREI0R_PATH='" TG_FREI0R_DIR "' " + command); }
+  ToolRun Host(const std::string& command) {
+    return Shell("FREI0R_PATH='" TG_FREI0R_DIR "' " + command);
+  }
 
   // tessgrain-render on the pattern with the same settings: every frame cropped to the frame.
   std::string Expected(const Setting& s) {
@@ -54,13 +57,16 @@ class Frei0rHosts : public ToolTest {
     static const char* const kShape[] = {"point", "square", "circle"};
     const std::string size = std::to_string(w_) + "x" + std::to_string(h_);
     const std::string args = "--raw " + size + " --scale " + Number(64 * s.scale) + " --interp " +
-                             kInterp[Choice(s.interpolation)] + " --edge-blur " + Number(64 * s.edge_blur) +
-                             " --shape " + kShape[Choice(s.shape)] + " --anchor " + Number(s.anchor_x * w_) + "," +
-                             Number(s.anchor_y * h_);
+                             kInterp[Choice(s.interpolation)] + " --edge-blur " +
+                             Number(64 * s.edge_blur) + " --shape " + kShape[Choice(s.shape)] +
+                             " --anchor " + Number(s.anchor_x * w_) + "," + Number(s.anchor_y * h_);
     ToolRun r = Run(args + " --print-geometry");
     EXPECT_EQ(r.exit_code, 0) << r.err;
     int left = 0, top = 0, right = 0, bottom = 0;
-    EXPECT_EQ(std::sscanf(r.out.c_str(), "{\"result_rect\":[%d,%d,%d,%d]", &left, &top, &right, &bottom), 4) << r.out;
+    EXPECT_EQ(
+        std::sscanf(r.out.c_str(), "{\"result_rect\":[%d,%d,%d,%d]", &left, &top, &right, &bottom),
+        4)
+        << r.out;
     r = Run(args + " --quiet <in.raw");
     EXPECT_EQ(r.exit_code, 0) << r.err;
     const std::string& whole = r.out;
@@ -73,8 +79,10 @@ class Frei0rHosts : public ToolTest {
       for (int y = 0; y < h_; ++y) {
         for (int x = 0; x < w_; ++x) {
           const int64_t wx = x - left, wy = y - top;
-          if (wx < 0 || wy < 0 || wx >= static_cast<int64_t>(ww) || wy >= static_cast<int64_t>(wh)) continue;
-          const size_t from = ((f * wh + static_cast<size_t>(wy)) * ww + static_cast<size_t>(wx)) * 4;
+          if (wx < 0 || wy < 0 || wx >= static_cast<int64_t>(ww) || wy >= static_cast<int64_t>(wh))
+            continue;
+          const size_t from =
+              ((f * wh + static_cast<size_t>(wy)) * ww + static_cast<size_t>(wx)) * 4;
           crop.replace(((static_cast<size_t>(f) * h_ + y) * w_ + x) * 4, 4, whole, from, 4);
         }
       }
@@ -83,17 +91,21 @@ class Frei0rHosts : public ToolTest {
   }
 
   // Frame by frame; a host may end a frame early, never late.
-  ::testing::AssertionResult SameFrames(const std::string& want, const std::string& got, int at_least) const {
+  ::testing::AssertionResult SameFrames(const std::string& want, const std::string& got,
+                                        int at_least) const {
     const size_t frame = static_cast<size_t>(w_) * h_ * 4;
-    if (got.size() % frame != 0 || got.size() > want.size() || got.size() / frame < static_cast<size_t>(at_least)) {
-      return ::testing::AssertionFailure() << "the host wrote " << got.size() << " bytes, frames of " << frame;
+    if (got.size() % frame != 0 || got.size() > want.size() ||
+        got.size() / frame < static_cast<size_t>(at_least)) {
+      return ::testing::AssertionFailure()
+             << "the host wrote " << got.size() << " bytes, frames of " << frame;
     }
     for (size_t i = 0; i < got.size(); ++i) {
       if (got[i] == want[i]) continue;
       const size_t pixel = i % frame / 4;
-      return ::testing::AssertionFailure() << "frame " << i / frame << ", pixel " << pixel % w_ << "," << pixel / w_
-                                           << " channel " << i % 4 << ": " << int(uint8_t(got[i])) << ", the effect's "
-                                           << int(uint8_t(want[i]));
+      return ::testing::AssertionFailure()
+             << "frame " << i / frame << ", pixel " << pixel % w_ << "," << pixel / w_
+             << " channel " << i % 4 << ": " << int(uint8_t(got[i])) << ", the effect's "
+             << int(uint8_t(want[i]));
     }
     return ::testing::AssertionSuccess();
   }
@@ -106,9 +118,9 @@ class Frei0rHosts : public ToolTest {
 // Every interpolation and shape, whole and fractional scales, anchors at the centre, on a corner,
 // off-centre and outside the frame: one ffmpeg process runs an instance of each at once.
 const Setting kSettings[] = {
-    {4 / 64.0, 0.0, 1 / 64.0, 0.0, 0.5, 0.5},     {3.5 / 64.0, 0.5, 1 / 64.0, 0.5, 0.3, 0.7},
-    {6 / 64.0, 1.0, 2.5 / 64.0, 0.0, 0.0, 1.0},   {2.25 / 64.0, 1.0, 1 / 64.0, 1.0, -0.2, 0.4},
-    {64 / 64.0, 1.0, 3 / 64.0, 0.5, 0.61, 0.38},  {5 / 64.0, 0.0, 1 / 64.0, 0.5, 1.5, -0.25},
+    {4 / 64.0, 0.0, 1 / 64.0, 0.0, 0.5, 0.5},    {3.5 / 64.0, 0.5, 1 / 64.0, 0.5, 0.3, 0.7},
+    {6 / 64.0, 1.0, 2.5 / 64.0, 0.0, 0.0, 1.0},  {2.25 / 64.0, 1.0, 1 / 64.0, 1.0, -0.2, 0.4},
+    {64 / 64.0, 1.0, 3 / 64.0, 0.5, 0.61, 0.38}, {5 / 64.0, 0.0, 1 / 64.0, 0.5, 1.5, -0.25},
 };
 
 // ffmpeg hands frei0r filters its frame buffers as they are, rows padded to its alignment (64
@@ -122,18 +134,21 @@ TEST_F(Frei0rHosts, FfmpegRendersTheEffectsFramesWithAnInstanceOfEachSettingAtOn
   std::string outputs;
   for (size_t i = 0; i < n; ++i) {
     const Setting& s = kSettings[i];
-    graph += ";[i" + std::to_string(i) + "]frei0r=tessgrain:" + Number(s.scale) + "|" + Number(s.interpolation) + "|" +
-             Number(s.edge_blur) + "|" + Number(s.shape) + "|" + Number(s.anchor_x) + "|" + Number(s.anchor_y) +
-             "[o" + std::to_string(i) + "]";
-    outputs += " -map '[o" + std::to_string(i) + "]' -f rawvideo -pix_fmt rgba out" + std::to_string(i) + ".raw";
+    graph += ";[i" + std::to_string(i) + "]frei0r=tessgrain:" + Number(s.scale) + "|" +
+             Number(s.interpolation) + "|" + Number(s.edge_blur) + "|" + Number(s.shape) + "|" +
+             Number(s.anchor_x) + "|" + Number(s.anchor_y) + "[o" + std::to_string(i) + "]";
+    outputs += " -map '[o" + std::to_string(i) + "]' -f rawvideo -pix_fmt rgba out" +
+               std::to_string(i) + ".raw";
   }
-  const ToolRun r = Host("'" TG_FFMPEG "' -nostdin -hide_banner -loglevel error -threads 4 -filter_threads 4"
+  const ToolRun r = Host("'" TG_FFMPEG
+                         "' -nostdin -hide_banner -loglevel error -threads 4 -filter_threads 4"
                          " -f rawvideo -pix_fmt rgba -s 48x31 -r 25 -i in.raw -filter_complex '" +
                          graph + "'" + outputs);
   ASSERT_EQ(r.exit_code, 0) << r.err;
   for (size_t i = 0; i < n; ++i) {
     SCOPED_TRACE("setting " + std::to_string(i));
-    EXPECT_TRUE(SameFrames(Expected(kSettings[i]), Slurp(dir_ / ("out" + std::to_string(i) + ".raw")), frames_));
+    EXPECT_TRUE(SameFrames(Expected(kSettings[i]),
+                           Slurp(dir_ / ("out" + std::to_string(i) + ".raw")), frames_));
   }
 }
 
@@ -141,16 +156,19 @@ TEST_F(Frei0rHosts, FfmpegRendersTheEffectsFramesWithAnInstanceOfEachSettingAtOn
 // them, rendering frames on three worker threads, each with an instance of its own.
 TEST_F(Frei0rHosts, MeltRendersTheEffectsFramesOnParallelWorkers) {
   MakePattern(47, 27, 6);
-  ToolRun r = Host("'" TG_FFMPEG "' -nostdin -loglevel error -f rawvideo -pix_fmt rgba -s 47x27 -r 25 -i in.raw"
+  ToolRun r = Host("'" TG_FFMPEG
+                   "' -nostdin -loglevel error -f rawvideo -pix_fmt rgba -s 47x27 -r 25 -i in.raw"
                    " -c:v rawvideo -pix_fmt rgba in.nut");
   ASSERT_EQ(r.exit_code, 0) << r.err;
   for (const Setting& s : {kSettings[1], kSettings[2], kSettings[5]}) {
     r = Host("'" TG_MELT "' -silent in.nut -filter frei0r.tessgrain Scale=" + Number(s.scale) +
-             " Interpolation=" + Number(s.interpolation) + " 'Edge Blur=" + Number(s.edge_blur) + "' 'Pixel Shape=" +
-             Number(s.shape) + "' 'Anchor X=" + Number(s.anchor_x) + "' 'Anchor Y=" + Number(s.anchor_y) +
+             " Interpolation=" + Number(s.interpolation) + " 'Edge Blur=" + Number(s.edge_blur) +
+             "' 'Pixel Shape=" + Number(s.shape) + "' 'Anchor X=" + Number(s.anchor_x) +
+             "' 'Anchor Y=" + Number(s.anchor_y) +
              "' -consumer avformat:out.nut vcodec=rawvideo pix_fmt=rgba an=1 real_time=-3");
     ASSERT_EQ(r.exit_code, 0) << r.err;
-    r = Shell("'" TG_FFMPEG "' -nostdin -loglevel error -y -i out.nut -f rawvideo -pix_fmt rgba out.raw");
+    r = Shell("'" TG_FFMPEG
+              "' -nostdin -loglevel error -y -i out.nut -f rawvideo -pix_fmt rgba out.raw");
     ASSERT_EQ(r.exit_code, 0) << r.err;
     // melt leaves out the last frame of such a short clip.
     EXPECT_TRUE(SameFrames(Expected(s), Slurp(dir_ / "out.raw"), frames_ - 1));

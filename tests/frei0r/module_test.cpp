@@ -28,8 +28,8 @@ class Frei0rModule : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(m_.handle, nullptr) << dlerror();
     for (const char* name : {"f0r_init", "f0r_deinit", "f0r_get_plugin_info", "f0r_get_param_info",
-                             "f0r_construct", "f0r_destruct", "f0r_set_param_value", "f0r_get_param_value",
-                             "f0r_update", "f0r_update2"}) {
+                             "f0r_construct", "f0r_destruct", "f0r_set_param_value",
+                             "f0r_get_param_value", "f0r_update", "f0r_update2"}) {
       ASSERT_NE(m_.Get<void>(name), nullptr) << name;
     }
     ASSERT_EQ(m_.Get<decltype(f0r_init)>("f0r_init")(), 1);
@@ -39,8 +39,10 @@ class Frei0rModule : public ::testing::Test {
   Module m_;
   decltype(f0r_construct)* construct_ = m_.Get<decltype(f0r_construct)>("f0r_construct");
   decltype(f0r_destruct)* destruct_ = m_.Get<decltype(f0r_destruct)>("f0r_destruct");
-  decltype(f0r_set_param_value)* set_ = m_.Get<decltype(f0r_set_param_value)>("f0r_set_param_value");
-  decltype(f0r_get_param_value)* get_ = m_.Get<decltype(f0r_get_param_value)>("f0r_get_param_value");
+  decltype(f0r_set_param_value)* set_ =
+      m_.Get<decltype(f0r_set_param_value)>("f0r_set_param_value");
+  decltype(f0r_get_param_value)* get_ =
+      m_.Get<decltype(f0r_get_param_value)>("f0r_get_param_value");
   decltype(f0r_update)* update_ = m_.Get<decltype(f0r_update)>("f0r_update");
 };
 
@@ -52,7 +54,8 @@ TEST_F(Frei0rModule, DescribesAnRgbaFilterWithSixDoublesThatEachInstanceKeeps) {
   EXPECT_EQ(info.color_model, F0R_COLOR_MODEL_RGBA8888);
   EXPECT_EQ(info.frei0r_version, FREI0R_MAJOR_VERSION);
   ASSERT_EQ(info.num_params, 6);
-  const char* names[] = {"Scale", "Interpolation", "Edge Blur", "Pixel Shape", "Anchor X", "Anchor Y"};
+  const char* names[] = {"Scale",       "Interpolation", "Edge Blur",
+                         "Pixel Shape", "Anchor X",      "Anchor Y"};
   for (int i = 0; i < info.num_params; ++i) {
     f0r_param_info_t p{};
     m_.Get<decltype(f0r_get_param_info)>("f0r_get_param_info")(&p, i);
@@ -83,7 +86,8 @@ TEST_F(Frei0rModule, DescribesAnRgbaFilterWithSixDoublesThatEachInstanceKeeps) {
 TEST_F(Frei0rModule, InstancesRenderAtOnceOnThreadsAndInPlace) {
   constexpr unsigned kW = 90, kH = 50;
   std::vector<uint32_t> in(kW * kH);
-  for (size_t i = 0; i < in.size(); ++i) in[i] = static_cast<uint32_t>(i * 2654435761u) | (i % 7 ? 0xFF000000u : 0u);
+  for (size_t i = 0; i < in.size(); ++i)
+    in[i] = static_cast<uint32_t>(i * 2654435761u) | (i % 7 ? 0xFF000000u : 0u);
 
   struct Job {
     double values[6];
@@ -94,9 +98,11 @@ TEST_F(Frei0rModule, InstancesRenderAtOnceOnThreadsAndInPlace) {
                            {{8 / 64.0, 1.0, 3 / 64.0, 0.0, 0.0, 0.0}, {}},
                            {{2 / 64.0, 1.0, 1.5 / 64.0, 1.0, 1.2, -0.1}, {}}};
   for (Job& j : jobs) {
-    const frei0r_filter::Values v{j.values[0], j.values[1], j.values[2], j.values[3], j.values[4], j.values[5]};
+    const frei0r_filter::Values v{j.values[0], j.values[1], j.values[2],
+                                  j.values[3], j.values[4], j.values[5]};
     j.want.resize(in.size());
-    frei0r_filter::RenderFrame(frei0r_filter::SettingsFor(v, kW, kH), kW, kH, in.data(), j.want.data());
+    frei0r_filter::RenderFrame(frei0r_filter::SettingsFor(v, kW, kH), kW, kH, in.data(),
+                               j.want.data());
   }
 
   std::vector<std::thread> threads;
@@ -109,7 +115,8 @@ TEST_F(Frei0rModule, InstancesRenderAtOnceOnThreadsAndInPlace) {
       for (int frame = 0; frame < 20 && failures[t].empty(); ++frame) {
         std::fill(out.begin(), out.end(), 0x12345678u);
         update_(self, frame / 25.0, in.data(), out.data());
-        if (out != jobs[t].want) failures[t] = "frame " + std::to_string(frame) + " of instance " + std::to_string(t);
+        if (out != jobs[t].want)
+          failures[t] = "frame " + std::to_string(frame) + " of instance " + std::to_string(t);
       }
       destruct_(self);
     });

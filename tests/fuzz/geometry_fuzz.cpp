@@ -27,11 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(g.anchor_y >= 0.0f && g.anchor_y <= 1.0f);
   }
 
-  LegacyFrame frame{in.Take<int32_t>(), in.Take<int32_t>(), dx, dy,
-                    static_cast<int32_t>(in.Below(3)), in.Take<int32_t>(), in.Take<int32_t>()};
+  LegacyFrame frame{
+      in.Take<int32_t>(), in.Take<int32_t>(), dx, dy, static_cast<int32_t>(in.Below(3)),
+      in.Take<int32_t>(), in.Take<int32_t>()};
   const int32_t world_w = in.Take<int32_t>(), world_h = in.Take<int32_t>();
-  const FrameSetupResult f = ComputeFrameSetup(frame, in.Take<int32_t>(), in.Take<int32_t>(),
-                                               in.Take<double>(), static_cast<int32_t>(in.Below(4)));
+  const FrameSetupResult f =
+      ComputeFrameSetup(frame, in.Take<int32_t>(), in.Take<int32_t>(), in.Take<double>(),
+                        static_cast<int32_t>(in.Below(4)));
   const IntRect red = LegacyRedRect(frame, f.origin_h, f.origin_v, scale, world_w, world_h);
   // The red rectangle is clipped to the world.
   FUZZ_CHECK(red.left >= 0 && red.top >= 0);

@@ -35,14 +35,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::vector<uint8_t> src(static_cast<size_t>(p.src_pitch) * p.src_height * px);
   const std::string bytes = in.Rest();
-  for (size_t i = 0; i < src.size() && !bytes.empty(); ++i) src[i] = static_cast<uint8_t>(bytes[i % bytes.size()]);
+  for (size_t i = 0; i < src.size() && !bytes.empty(); ++i)
+    src[i] = static_cast<uint8_t>(bytes[i % bytes.size()]);
   const size_t dst_bytes = static_cast<size_t>(p.dst_pitch) * p.dst_height * px;
   std::vector<uint8_t> dst(dst_bytes + 2 * kGuardBytes, kGuard);
   uint8_t* out = dst.data() + kGuardBytes;
 
   RunSampler(layout, src.data(), out, p);
 
-  for (int i = 0; i < kGuardBytes; ++i) FUZZ_CHECK(dst[i] == kGuard && out[dst_bytes + i] == kGuard);
+  for (int i = 0; i < kGuardBytes; ++i)
+    FUZZ_CHECK(dst[i] == kGuard && out[dst_bytes + i] == kGuard);
   const bool nearest = p.type == SCALE_NEAREST_NEIGHBOR ||
                        (p.type == SCALE_NEAREST_NEIGHBOR_AA && !(p.edge_blur_coeff > 0.0f));
   for (uint32_t y = 0; y < p.dst_height; ++y) {
@@ -56,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       bool found = std::memcmp(o, std::vector<uint8_t>(px, 0).data(), px) == 0;
       for (uint32_t sy = 0; sy < p.src_height && !found; ++sy) {
         for (uint32_t sx = 0; sx < p.src_width && !found; ++sx) {
-          found = std::memcmp(o, src.data() + (static_cast<size_t>(sy) * p.src_pitch + sx) * px, px) == 0;
+          found = std::memcmp(o, src.data() + (static_cast<size_t>(sy) * p.src_pitch + sx) * px,
+                              px) == 0;
         }
       }
       FUZZ_CHECK(found);

@@ -82,10 +82,10 @@ TEST(CudaStandIn, TheLaunchWaitsForTheStreamItUsed) {
   void* src = d.device->Allocate(16);
   void* dst = d.device->Allocate(17 * 33 * 16);
   for (CUstream stream : {static_cast<CUstream>(d.info.command_queuePV), CUstream{}}) {
-    EXPECT_EQ(LaunchCudaScaleKernel(*CudaDriver(), stream, d.module,
-                                    reinterpret_cast<CUdeviceptr>(src),
-                                    reinterpret_cast<CUdeviceptr>(dst), p),
-              PF_Err_NONE);
+    EXPECT_EQ(
+        LaunchCudaScaleKernel(*CudaDriver(), stream, d.module, reinterpret_cast<CUdeviceptr>(src),
+                              reinterpret_cast<CUdeviceptr>(dst), p),
+        PF_Err_NONE);
     const TgCudaStandInRecord seen = s.record();
     EXPECT_EQ(seen.stream, stream);
     EXPECT_EQ(seen.pending, 0);

@@ -139,21 +139,25 @@ TEST(GpuDeviceSetup, BuildsTheProgramIntoA24ByteHandle) {
   TestDevice& d = OpenCLTestDevice();
   cl_uint half_width = 0;
   OpenCL()->GetDeviceInfo(static_cast<cl_device_id>(d.info.devicePV),
-                          CL_DEVICE_NATIVE_VECTOR_WIDTH_HALF, sizeof(half_width), &half_width, nullptr);
+                          CL_DEVICE_NATIVE_VECTOR_WIDTH_HALF, sizeof(half_width), &half_width,
+                          nullptr);
   size_t size = 0;
-  ASSERT_EQ(OpenCL()->GetProgramInfo(record->program, CL_PROGRAM_SOURCE, 0, nullptr, &size), CL_SUCCESS);
+  ASSERT_EQ(OpenCL()->GetProgramInfo(record->program, CL_PROGRAM_SOURCE, 0, nullptr, &size),
+            CL_SUCCESS);
   std::string source(size, '\0');
   OpenCL()->GetProgramInfo(record->program, CL_PROGRAM_SOURCE, size, source.data(), nullptr);
-  const std::string prefix = half_width == 0
-                                 ? "#define GF_OPENCL_SUPPORTS_16F 0\n"
-                                 : "#pragma OPENCL_EXTENSION cl_khr_fp16 : enable\n#define GF_OPENCL_SUPPORTS_16F 1\n";
+  const std::string prefix =
+      half_width == 0
+          ? "#define GF_OPENCL_SUPPORTS_16F 0\n"
+          : "#pragma OPENCL_EXTENSION cl_khr_fp16 : enable\n#define GF_OPENCL_SUPPORTS_16F 1\n";
   EXPECT_EQ(source.rfind(prefix, 0), 0u) << source.substr(0, 80);
   EXPECT_EQ(host.EndGpu(), PF_Err_NONE);
 }
 
 TEST(GpuDeviceSetup, AKernelTextThatFailsToBuildDeclaresNothing) {
   ASSERT_OPENCL_DEVICE(OpenCLTestDevice());
-  SetOpenCLKernelTextForTesting("__kernel void ScaleKernel(__global float4* d) { d[0] = undeclared; }\n");
+  SetOpenCLKernelTextForTesting(
+      "__kernel void ScaleKernel(__global float4* d) { d[0] = undeclared; }\n");
   Host host(&CoreEffect, HostApp::AfterEffects);
   host.params = {2, 1, 1, true, 1};
   host.gpu = GpuChoice::OpenCL;
@@ -167,8 +171,11 @@ TEST(GpuDeviceSetup, AKernelTextThatFailsToBuildDeclaresNothing) {
   EXPECT_EQ(host.Gpu().gpu_data, nullptr);
   EXPECT_EQ(host.out_data.out_flags2, 0);
   // The device compiler may add lines of its own.
-  EXPECT_NE(messages.find("OpenCL error: -11 CL_BUILD_PROGRAM_FAILURE\nBuild log:\n"), std::string::npos) << messages;
-  EXPECT_NE(messages.find("undeclared"), std::string::npos) << "the log names the fault: " << messages;
+  EXPECT_NE(messages.find("OpenCL error: -11 CL_BUILD_PROGRAM_FAILURE\nBuild log:\n"),
+            std::string::npos)
+      << messages;
+  EXPECT_NE(messages.find("undeclared"), std::string::npos)
+      << "the log names the fault: " << messages;
   // The host renders the frame on the CPU instead.
   EXPECT_EQ(r.err, PF_Err_NONE);
   EXPECT_FALSE(r.on_gpu);
@@ -241,7 +248,8 @@ TEST(GpuRender, SuiteFailuresKeepExclusiveAccessBalanced) {
     const devhost::RenderResult r = host.RenderSmart(Layer(4, 4));
     EXPECT_EQ(r.err, c.expected) << c.failing.front();
     EXPECT_TRUE(r.on_gpu);
-    EXPECT_EQ(host.LastCounts().Taken(Resource::ExclusiveAccess), c.acquisitions) << c.failing.front();
+    EXPECT_EQ(host.LastCounts().Taken(Resource::ExclusiveAccess), c.acquisitions)
+        << c.failing.front();
     if (c.failing.front() != "ReleaseExclusiveDeviceAccess") {
       // Nothing was launched: the output is as the host left it.
       EXPECT_EQ(r.image.Get(0, 0, 3), 1.0) << c.failing.front();

@@ -50,9 +50,9 @@ Runner OpenCLRunner() {
 Runner CudaRunner() {
   TestCudaDevice& d = CudaTestDevice();
   return {*d.device, [&d](void* src, void* dst, const ScaleParams& p) {
-            return LaunchCudaScaleKernel(*CudaDriver(), static_cast<CUstream>(d.info.command_queuePV),
-                                         d.module, reinterpret_cast<CUdeviceptr>(src),
-                                         reinterpret_cast<CUdeviceptr>(dst), p);
+            return LaunchCudaScaleKernel(
+                *CudaDriver(), static_cast<CUstream>(d.info.command_queuePV), d.module,
+                reinterpret_cast<CUdeviceptr>(src), reinterpret_cast<CUdeviceptr>(dst), p);
           }};
 }
 
@@ -111,7 +111,8 @@ void ExpectMatchesCpu(const Job& job, const std::vector<Pixel>& gpu, const char*
       if (x >= p.dst_width || y >= p.dst_height) {
         const bool untouched = g.c[0] == kSentinel && g.c[1] == kSentinel && g.c[2] == kSentinel &&
                                g.c[3] == kSentinel;
-        if (!untouched && failures++ < 5) ADD_FAILURE() << what << ": wrote outside at " << x << "," << y;
+        if (!untouched && failures++ < 5)
+          ADD_FAILURE() << what << ": wrote outside at " << x << "," << y;
         continue;
       }
       const size_t i = y * p.dst_pitch + x;
@@ -234,8 +235,8 @@ TEST(OpenCLKernel, AWidthOfZeroLaunchesNothing) {
 TEST(CudaKernel, AWidthOfZeroIs512) {
   SKIP_WITHOUT_CUDA_DEVICE(CudaTestDevice());
   TestCudaDevice& d = CudaTestDevice();
-  const ScaleParams p = {1, 4, 0, 0, 4, 1, 1, 2.0f, SCALE_NEAREST_NEIGHBOR, 2.0f, 0.0f, 0.0f,
-                         PIXEL_SHAPE_SQUARE};
+  const ScaleParams p = {
+      1, 4, 0, 0, 4, 1, 1, 2.0f, SCALE_NEAREST_NEIGHBOR, 2.0f, 0.0f, 0.0f, PIXEL_SHAPE_SQUARE};
   const auto mem = reinterpret_cast<CUdeviceptr>(d.device->Allocate(sizeof(Pixel)));
   testing::internal::CaptureStderr();
   const PF_Err err = LaunchCudaScaleKernel(
@@ -255,10 +256,11 @@ TEST(OpenCLKernel, TheTextBuildsWithHalfStorage) {
   const size_t lengths[2] = {std::strlen(strings[0]), kOpenCLKernelTextLength};
   cl_int status = CL_SUCCESS;
   cl_program program = cl.CreateProgramWithSource(static_cast<cl_context>(d.info.contextPV), 2,
-                                                   strings, lengths, &status);
+                                                  strings, lengths, &status);
   ASSERT_EQ(status, CL_SUCCESS);
   const cl_device_id device = static_cast<cl_device_id>(d.info.devicePV);
-  EXPECT_EQ(cl.BuildProgram(program, 1, &device, "-cl-fast-relaxed-math", nullptr, nullptr), CL_SUCCESS);
+  EXPECT_EQ(cl.BuildProgram(program, 1, &device, "-cl-fast-relaxed-math", nullptr, nullptr),
+            CL_SUCCESS);
   cl.ReleaseProgram(program);
 }
 

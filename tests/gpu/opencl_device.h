@@ -33,6 +33,6 @@ inline TestDevice& OpenCLTestDevice() {
   return *d;
 }
 
-#define ASSERT_OPENCL_DEVICE(d)                                                        \
+#define ASSERT_OPENCL_DEVICE(d)                                                             \
   ASSERT_TRUE((d).device) << "no OpenCL device (scripts/setup installs PoCL): " << (d).why; \
   ASSERT_EQ((d).build, PF_Err_NONE)

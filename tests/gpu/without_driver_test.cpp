@@ -34,7 +34,8 @@ void ExpectDeclinedAndRenderedOnTheCpu(devhost::GpuChoice choice, PF_GPU_Framewo
   ASSERT_EQ(r.err, PF_Err_NONE);
   EXPECT_FALSE(r.on_gpu);
   ASSERT_EQ(r.image.bytes.size(), expected.image.bytes.size());
-  EXPECT_EQ(std::memcmp(r.image.bytes.data(), expected.image.bytes.data(), r.image.bytes.size()), 0);
+  EXPECT_EQ(std::memcmp(r.image.bytes.data(), expected.image.bytes.data(), r.image.bytes.size()),
+            0);
 }
 
 TEST(WithoutOpenCL, TheDeviceIsDeclinedAndFramesRenderOnTheCpu) {

@@ -15,8 +15,8 @@ TEST(HostSupported, MinimumMajorPerHostFromWindows10On) {
     EXPECT_TRUE(HostSupported(system, HostApp::OtherHost, {-1, 0}));
   }
   // Windows 8.1 is 6.3.
-  for (const HostApp app : {HostApp::AfterEffects, HostApp::PremierePro, HostApp::MediaEncoder,
-                            HostApp::OtherHost}) {
+  for (const HostApp app :
+       {HostApp::AfterEffects, HostApp::PremierePro, HostApp::MediaEncoder, HostApp::OtherHost}) {
     EXPECT_FALSE(HostSupported(0x09FF, app, {25, 0}));
   }
 }

@@ -136,8 +136,8 @@ class AdobeRegistry : public GateFlags {
 
   static void Create(const std::wstring& below) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (L"SOFTWARE\\Adobe\\" + below).c_str(), 0,
-                              nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (L"SOFTWARE\\Adobe\\" + below).c_str(), 0, nullptr,
+                              0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(key);
   }
@@ -154,8 +154,8 @@ class AdobeRegistry : public GateFlags {
     HKEY key = nullptr;
     DWORD count = 0xFFFF;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-      RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
-                       nullptr, nullptr, nullptr, nullptr);
+      RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr);
       RegCloseKey(key);
     }
     return count;
@@ -170,10 +170,16 @@ TEST_F(AdobeRegistry, ResetDeletesOnlyKeysNamedExactlyAfterThisLibraryInsideCach
   // Names that hold ours as a suffix, a prefix or in the middle: beside our entry, where the one
   // sorted right after ours holds a second entry of ours, and in a cache without ours.
   const std::wstring kept[] = {
-      ae + L"MyTessgrain.aex\\Data",   ae + L"Tessgrain.aex.old",  ae + L"xTessgrain.aexx\\Data",
-      pr + L"MyTessgrain.aex",          pr + L"Tessgrain.aex2",     pr + L"Old_Tessgrain.aex_1",
-      pr + L"Other.prm",                L"Settings\\Tessgrain.aex\\Data",  // no cache above it
-      L"PluginCache_Tessgrain.aex_old\\Sub",                      L"Tessgrain.aex\\PluginCache",
+      ae + L"MyTessgrain.aex\\Data",
+      ae + L"Tessgrain.aex.old",
+      ae + L"xTessgrain.aexx\\Data",
+      pr + L"MyTessgrain.aex",
+      pr + L"Tessgrain.aex2",
+      pr + L"Old_Tessgrain.aex_1",
+      pr + L"Other.prm",
+      L"Settings\\Tessgrain.aex\\Data",  // no cache above it
+      L"PluginCache_Tessgrain.aex_old\\Sub",
+      L"Tessgrain.aex\\PluginCache",
   };
   const std::wstring deleted[] = {
       ae + L"Tessgrain.aex",

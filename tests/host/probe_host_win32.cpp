@@ -15,8 +15,8 @@ namespace {
 
 bool g_registered = false;
 
-A_Err Register(PF_PluginDataPtr, const A_u_char*, const A_u_char*, const A_u_char*,
-               const A_u_char*, A_long, A_long, A_long, A_long) {
+A_Err Register(PF_PluginDataPtr, const A_u_char*, const A_u_char*, const A_u_char*, const A_u_char*,
+               A_long, A_long, A_long, A_long) {
   g_registered = true;
   return 0;
 }

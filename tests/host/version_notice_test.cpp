@@ -11,7 +11,8 @@
 namespace {
 
 TEST(RateCompatibility, ByHostApiAndExecutableVersion) {
-  const A_long ae = PF_APPL_ID_AFTER_EFFECTS, pr = PF_APPL_ID_PREMIERE, other = devhost::kOtherHostId;
+  const A_long ae = PF_APPL_ID_AFTER_EFFECTS, pr = PF_APPL_ID_PREMIERE,
+               other = devhost::kOtherHostId;
   const mlVersion v25{25, 0, 0, 0}, v27{27, 0, 0, 0};
   struct Case {
     A_long app;
@@ -19,20 +20,21 @@ TEST(RateCompatibility, ByHostApiAndExecutableVersion) {
     mlVersion executable;
     CompatibilityLevel level;
   };
-  for (const Case& c : {
-           Case{ae, 12, 99, v25, COMPAT_SUITS}, Case{ae, 13, 30, v25, COMPAT_SUITS},
-           Case{ae, 13, 31, v25, COMPAT_UPDATE_ADVISED}, Case{ae, 13, 32, v25, COMPAT_UPDATE_ADVISED},
-           Case{ae, 13, 33, v25, COMPAT_TOO_OLD}, Case{ae, 14, 0, v25, COMPAT_TOO_OLD},
-           Case{pr, 12, 40, v25, COMPAT_SUITS}, Case{pr, 13, 5, v25, COMPAT_SUITS},
-           Case{pr, 13, 6, v25, COMPAT_UPDATE_ADVISED}, Case{pr, 13, 7, v25, COMPAT_TOO_OLD},
-           Case{pr, 14, 0, v25, COMPAT_TOO_OLD},
-           // Each host's limits are its own.
-           Case{pr, 13, 31, v25, COMPAT_TOO_OLD}, Case{ae, 13, 6, v25, COMPAT_SUITS},
-           // An executable from 27 on is too new for every host, whatever its API.
-           Case{ae, 12, 0, v27, COMPAT_TOO_OLD}, Case{ae, 13, 31, mlVersion{200, 1, 0, 0}, COMPAT_TOO_OLD},
-           Case{pr, 13, 5, v27, COMPAT_TOO_OLD}, Case{other, 13, 29, v27, COMPAT_TOO_OLD},
-           Case{other, 99, 99, mlVersion{26, 255, 255, 255}, COMPAT_SUITS},
-           Case{other, 13, 29, mlVersion{}, COMPAT_SUITS}}) {  // unreadable: 0.0.0.0
+  for (const Case& c :
+       {Case{ae, 12, 99, v25, COMPAT_SUITS}, Case{ae, 13, 30, v25, COMPAT_SUITS},
+        Case{ae, 13, 31, v25, COMPAT_UPDATE_ADVISED}, Case{ae, 13, 32, v25, COMPAT_UPDATE_ADVISED},
+        Case{ae, 13, 33, v25, COMPAT_TOO_OLD}, Case{ae, 14, 0, v25, COMPAT_TOO_OLD},
+        Case{pr, 12, 40, v25, COMPAT_SUITS}, Case{pr, 13, 5, v25, COMPAT_SUITS},
+        Case{pr, 13, 6, v25, COMPAT_UPDATE_ADVISED}, Case{pr, 13, 7, v25, COMPAT_TOO_OLD},
+        Case{pr, 14, 0, v25, COMPAT_TOO_OLD},
+        // Each host's limits are its own.
+        Case{pr, 13, 31, v25, COMPAT_TOO_OLD}, Case{ae, 13, 6, v25, COMPAT_SUITS},
+        // An executable from 27 on is too new for every host, whatever its API.
+        Case{ae, 12, 0, v27, COMPAT_TOO_OLD},
+        Case{ae, 13, 31, mlVersion{200, 1, 0, 0}, COMPAT_TOO_OLD},
+        Case{pr, 13, 5, v27, COMPAT_TOO_OLD}, Case{other, 13, 29, v27, COMPAT_TOO_OLD},
+        Case{other, 99, 99, mlVersion{26, 255, 255, 255}, COMPAT_SUITS},
+        Case{other, 13, 29, mlVersion{}, COMPAT_SUITS}}) {  // unreadable: 0.0.0.0
     EXPECT_EQ(RateCompatibilityFor(c.app, PF_SpecVersion{c.major, c.minor}, c.executable), c.level)
         << c.app << " " << c.major << "." << c.minor << " in " << int{c.executable.major};
   }
