@@ -32,6 +32,23 @@ struct BilinearKernels {
     return V::Select(V::Greater(total, V::Set(0.0001f)), total, V::Set(1.0f));
   }
 
+  // Calls chunk(way) with the way as a compile-time constant, so each chunk is compiled once per
+  // way of reading its taps.
+  template <class Chunk>
+  static void ForWay(int way, Chunk&& chunk) {
+    switch (way) {
+      case 2:
+        chunk(std::integral_constant<int, 2>{});
+        break;
+      case 1:
+        chunk(std::integral_constant<int, 1>{});
+        break;
+      default:
+        chunk(std::integral_constant<int, 0>{});
+        break;
+    }
+  }
+
   // All four taps: ((w0 + w1) + w2) + w3 with w = (xb * yb) * alpha. The colour taps are read
   // only once the weights are known, which keeps fewer vectors alive. (The loops below work on
   // local copies of the tables: their pointers then stay in registers, where a store through
@@ -74,17 +91,8 @@ struct BilinearKernels {
     const RowTaps r = row;
     for (size_t j = begin; j < end; j += V::N, out += V::N * kSize) {
       const typename V::Idx t1 = V::Prepare(c.i1 + j), t2 = V::Prepare(c.i2 + j);
-      switch (V::Way(t1, t2)) {
-        case 2:
-          FullChunk<2>(c, r, j, t1, t2, out);
-          break;
-        case 1:
-          FullChunk<1>(c, r, j, t1, t2, out);
-          break;
-        default:
-          FullChunk<0>(c, r, j, t1, t2, out);
-          break;
-      }
+      ForWay(V::Way(t1, t2),
+             [&](auto way) { FullChunk<decltype(way)::value>(c, r, j, t1, t2, out); });
     }
   }
 
@@ -125,17 +133,8 @@ struct BilinearKernels {
     const RowTaps r = row;
     for (size_t j = begin; j < end; j += V::N, out += V::N * kSize) {
       const typename V::Idx t1 = V::Prepare(c.i1 + j), t2 = V::Prepare(c.i2 + j);
-      switch (V::Way(t1, t2)) {
-        case 2:
-          HorizontalChunk<2>(c, r, j, t1, t2, out);
-          break;
-        case 1:
-          HorizontalChunk<1>(c, r, j, t1, t2, out);
-          break;
-        default:
-          HorizontalChunk<0>(c, r, j, t1, t2, out);
-          break;
-      }
+      ForWay(V::Way(t1, t2),
+             [&](auto way) { HorizontalChunk<decltype(way)::value>(c, r, j, t1, t2, out); });
     }
   }
 
@@ -155,17 +154,7 @@ struct BilinearKernels {
     const RowTaps r = row;
     for (size_t j = begin; j < end; j += V::N, out += V::N * kSize) {
       const typename V::Idx t = V::Prepare(c.sel + j);
-      switch (V::Way(t, t)) {
-        case 2:
-          VerticalChunk<2>(c, r, j, t, out);
-          break;
-        case 1:
-          VerticalChunk<1>(c, r, j, t, out);
-          break;
-        default:
-          VerticalChunk<0>(c, r, j, t, out);
-          break;
-      }
+      ForWay(V::Way(t, t), [&](auto way) { VerticalChunk<decltype(way)::value>(c, r, j, t, out); });
     }
   }
 
