@@ -1,4 +1,5 @@
-// Paths of loaded modules, this library's own path, and the host executable's version.
+// Libraries of the system opened by name, paths of loaded modules, this library's own path, and
+// the host executable's version.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,19 @@
 /// A loaded module: an HMODULE on Windows, a handle from dlopen elsewhere. Null stands for the
 /// executable of the process.
 using ModuleHandle = void*;
+
+/// Opens a library of the system by its file name: on Windows from the system folder only, so that
+/// a copy planted beside the host or in its working folder is never picked up; elsewhere through
+/// the dynamic loader's search. Null when there is none; it stays loaded for the process.
+ModuleHandle OpenSystemLibrary(const char* name);
+/// Address of a function the module exports; null when missing.
+void* ModuleSymbol(ModuleHandle module, const char* name);
+/// Points fn at the module's export of that name; false when it is missing.
+template <class Fn>
+bool ResolveSymbol(ModuleHandle module, const char* name, Fn& fn) {
+  fn = reinterpret_cast<Fn>(ModuleSymbol(module, name));
+  return fn != nullptr;
+}
 
 /// Full path of the module's file; empty when it cannot be learned.
 mlUtf8String ModuleFileName(ModuleHandle module);

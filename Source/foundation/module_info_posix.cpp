@@ -33,6 +33,10 @@ mlUtf8String LinkMapPath(const link_map* map) {
 
 }  // namespace
 
+ModuleHandle OpenSystemLibrary(const char* name) { return dlopen(name, RTLD_NOW | RTLD_LOCAL); }
+
+void* ModuleSymbol(ModuleHandle module, const char* name) { return dlsym(module, name); }
+
 mlUtf8String ModuleFileName(ModuleHandle module) {
   if (module == nullptr) return ExecutablePath();
   link_map* map = nullptr;

@@ -13,6 +13,14 @@ constexpr DWORD kPathChunk = MAX_PATH;
 
 }  // namespace
 
+ModuleHandle OpenSystemLibrary(const char* name) {
+  return LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+void* ModuleSymbol(ModuleHandle module, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+
 mlUtf8String ModuleFileName(ModuleHandle module) {
   std::vector<wchar_t> buffer(kPathChunk, 0);
   for (;;) {

@@ -1,14 +1,9 @@
 #include "gpu/cuda_api.h"
 
+#include "foundation/module_info.h"
 #include "gpu/cuda_library.h"
 
 namespace {
-
-template <class Fn>
-bool Resolve(void* library, const char* name, Fn& fn) {
-  fn = reinterpret_cast<Fn>(CudaSymbol(library, name));
-  return fn != nullptr;
-}
 
 void* Library() {
   static void* const library = OpenCudaLibrary();
@@ -22,28 +17,28 @@ const CudaApi* Load() {
   void* library = Library();
   if (library == nullptr) return nullptr;
   bool effect = true;
-  effect &= Resolve(library, "cuModuleLoadDataEx", api.ModuleLoadDataEx);
-  effect &= Resolve(library, "cuModuleUnload", api.ModuleUnload);
-  effect &= Resolve(library, "cuModuleGetFunction", api.ModuleGetFunction);
-  effect &= Resolve(library, "cuLaunchKernel", api.LaunchKernel);
-  effect &= Resolve(library, "cuStreamSynchronize", api.StreamSynchronize);
-  effect &= Resolve(library, "cuGetErrorString", api.GetErrorString);
+  effect &= ResolveSymbol(library, "cuModuleLoadDataEx", api.ModuleLoadDataEx);
+  effect &= ResolveSymbol(library, "cuModuleUnload", api.ModuleUnload);
+  effect &= ResolveSymbol(library, "cuModuleGetFunction", api.ModuleGetFunction);
+  effect &= ResolveSymbol(library, "cuLaunchKernel", api.LaunchKernel);
+  effect &= ResolveSymbol(library, "cuStreamSynchronize", api.StreamSynchronize);
+  effect &= ResolveSymbol(library, "cuGetErrorString", api.GetErrorString);
   if (!effect) return nullptr;
 
-  Resolve(library, "cuInit", api.Init);
-  Resolve(library, "cuDeviceGetCount", api.DeviceGetCount);
-  Resolve(library, "cuDeviceGet", api.DeviceGet);
-  Resolve(library, "cuDeviceGetName", api.DeviceGetName);
-  Resolve(library, "cuDevicePrimaryCtxRetain", api.DevicePrimaryCtxRetain);
-  Resolve(library, "cuDevicePrimaryCtxRelease_v2", api.DevicePrimaryCtxRelease);
-  Resolve(library, "cuCtxSetCurrent", api.CtxSetCurrent);
-  Resolve(library, "cuCtxSynchronize", api.CtxSynchronize);
-  Resolve(library, "cuStreamCreate", api.StreamCreate);
-  Resolve(library, "cuStreamDestroy_v2", api.StreamDestroy);
-  Resolve(library, "cuMemAlloc_v2", api.MemAlloc);
-  Resolve(library, "cuMemFree_v2", api.MemFree);
-  Resolve(library, "cuMemcpyHtoD_v2", api.MemcpyHtoD);
-  Resolve(library, "cuMemcpyDtoH_v2", api.MemcpyDtoH);
+  ResolveSymbol(library, "cuInit", api.Init);
+  ResolveSymbol(library, "cuDeviceGetCount", api.DeviceGetCount);
+  ResolveSymbol(library, "cuDeviceGet", api.DeviceGet);
+  ResolveSymbol(library, "cuDeviceGetName", api.DeviceGetName);
+  ResolveSymbol(library, "cuDevicePrimaryCtxRetain", api.DevicePrimaryCtxRetain);
+  ResolveSymbol(library, "cuDevicePrimaryCtxRelease_v2", api.DevicePrimaryCtxRelease);
+  ResolveSymbol(library, "cuCtxSetCurrent", api.CtxSetCurrent);
+  ResolveSymbol(library, "cuCtxSynchronize", api.CtxSynchronize);
+  ResolveSymbol(library, "cuStreamCreate", api.StreamCreate);
+  ResolveSymbol(library, "cuStreamDestroy_v2", api.StreamDestroy);
+  ResolveSymbol(library, "cuMemAlloc_v2", api.MemAlloc);
+  ResolveSymbol(library, "cuMemFree_v2", api.MemFree);
+  ResolveSymbol(library, "cuMemcpyHtoD_v2", api.MemcpyHtoD);
+  ResolveSymbol(library, "cuMemcpyDtoH_v2", api.MemcpyDtoH);
   return &api;
 }
 
@@ -64,5 +59,5 @@ bool HasHostEntryPoints(const CudaApi& api) {
 
 void* CudaDriverExport(const char* name) {
   void* library = Library();
-  return library != nullptr ? CudaSymbol(library, name) : nullptr;
+  return library != nullptr ? ModuleSymbol(library, name) : nullptr;
 }

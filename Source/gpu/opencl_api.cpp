@@ -1,14 +1,9 @@
 #include "gpu/opencl_api.h"
 
+#include "foundation/module_info.h"
 #include "gpu/opencl_library.h"
 
 namespace {
-
-template <class Fn>
-bool Resolve(void* library, const char* name, Fn& fn) {
-  fn = reinterpret_cast<Fn>(OpenCLSymbol(library, name));
-  return fn != nullptr;
-}
 
 // Null when the library or one of the effect's entry points is missing.
 const OpenCLApi* Load() {
@@ -16,30 +11,30 @@ const OpenCLApi* Load() {
   void* library = OpenOpenCLLibrary();
   if (library == nullptr) return nullptr;
   bool effect = true;
-  effect &= Resolve(library, "clGetDeviceInfo", api.GetDeviceInfo);
-  effect &= Resolve(library, "clCreateProgramWithSource", api.CreateProgramWithSource);
-  effect &= Resolve(library, "clBuildProgram", api.BuildProgram);
-  effect &= Resolve(library, "clGetProgramBuildInfo", api.GetProgramBuildInfo);
-  effect &= Resolve(library, "clCreateKernel", api.CreateKernel);
-  effect &= Resolve(library, "clReleaseKernel", api.ReleaseKernel);
-  effect &= Resolve(library, "clReleaseProgram", api.ReleaseProgram);
-  effect &= Resolve(library, "clSetKernelArg", api.SetKernelArg);
-  effect &= Resolve(library, "clEnqueueNDRangeKernel", api.EnqueueNDRangeKernel);
+  effect &= ResolveSymbol(library, "clGetDeviceInfo", api.GetDeviceInfo);
+  effect &= ResolveSymbol(library, "clCreateProgramWithSource", api.CreateProgramWithSource);
+  effect &= ResolveSymbol(library, "clBuildProgram", api.BuildProgram);
+  effect &= ResolveSymbol(library, "clGetProgramBuildInfo", api.GetProgramBuildInfo);
+  effect &= ResolveSymbol(library, "clCreateKernel", api.CreateKernel);
+  effect &= ResolveSymbol(library, "clReleaseKernel", api.ReleaseKernel);
+  effect &= ResolveSymbol(library, "clReleaseProgram", api.ReleaseProgram);
+  effect &= ResolveSymbol(library, "clSetKernelArg", api.SetKernelArg);
+  effect &= ResolveSymbol(library, "clEnqueueNDRangeKernel", api.EnqueueNDRangeKernel);
   if (!effect) return nullptr;
 
-  Resolve(library, "clGetPlatformIDs", api.GetPlatformIDs);
-  Resolve(library, "clGetPlatformInfo", api.GetPlatformInfo);
-  Resolve(library, "clGetDeviceIDs", api.GetDeviceIDs);
-  Resolve(library, "clCreateContext", api.CreateContext);
-  Resolve(library, "clCreateCommandQueue", api.CreateCommandQueue);
-  Resolve(library, "clCreateBuffer", api.CreateBuffer);
-  Resolve(library, "clEnqueueWriteBuffer", api.EnqueueWriteBuffer);
-  Resolve(library, "clEnqueueReadBuffer", api.EnqueueReadBuffer);
-  Resolve(library, "clFinish", api.Finish);
-  Resolve(library, "clGetProgramInfo", api.GetProgramInfo);
-  Resolve(library, "clReleaseMemObject", api.ReleaseMemObject);
-  Resolve(library, "clReleaseCommandQueue", api.ReleaseCommandQueue);
-  Resolve(library, "clReleaseContext", api.ReleaseContext);
+  ResolveSymbol(library, "clGetPlatformIDs", api.GetPlatformIDs);
+  ResolveSymbol(library, "clGetPlatformInfo", api.GetPlatformInfo);
+  ResolveSymbol(library, "clGetDeviceIDs", api.GetDeviceIDs);
+  ResolveSymbol(library, "clCreateContext", api.CreateContext);
+  ResolveSymbol(library, "clCreateCommandQueue", api.CreateCommandQueue);
+  ResolveSymbol(library, "clCreateBuffer", api.CreateBuffer);
+  ResolveSymbol(library, "clEnqueueWriteBuffer", api.EnqueueWriteBuffer);
+  ResolveSymbol(library, "clEnqueueReadBuffer", api.EnqueueReadBuffer);
+  ResolveSymbol(library, "clFinish", api.Finish);
+  ResolveSymbol(library, "clGetProgramInfo", api.GetProgramInfo);
+  ResolveSymbol(library, "clReleaseMemObject", api.ReleaseMemObject);
+  ResolveSymbol(library, "clReleaseCommandQueue", api.ReleaseCommandQueue);
+  ResolveSymbol(library, "clReleaseContext", api.ReleaseContext);
   return &api;
 }
 
