@@ -6,22 +6,12 @@
 #include <limits>
 #include <vector>
 
+#include "../support/split_mix.h"
 #include "engine/samplers.h"
 
 namespace sampler_data {
 
-// Portable across compilers and standard libraries, unlike the <random> distributions.
-struct SplitMix {
-  uint64_t s;
-  uint64_t Next() {
-    uint64_t z = (s += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-  }
-  float Unit() { return static_cast<float>(Next() >> 40) / 16777216.0f; }  // [0, 1)
-  uint32_t Below(uint32_t n) { return static_cast<uint32_t>(Next() % n); }
-};
+using support::SplitMix;
 
 struct LayoutInfo {
   PixelLayout layout;

@@ -12,12 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "../support/split_mix.h"
 #include "engine/geometry.h"
 #include "engine/samplers.h"
 
 namespace {
 
 using namespace frei0r_filter;
+using support::SplitMix;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -59,18 +61,6 @@ TEST(Frei0rParams, ChoicesSitAtZeroHalfAndOneAndTheAnchorCountsInFrames) {
   EXPECT_EQ(s.pixel_shape, PIXEL_SHAPE_CIRCLE);
   EXPECT_EQ(ChoiceFromValue(kNaN), 0);
 }
-
-// Portable, unlike the <random> distributions.
-struct SplitMix {
-  uint64_t s;
-  uint64_t Next() {
-    uint64_t z = (s += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-  }
-  uint32_t Below(uint32_t n) { return static_cast<uint32_t>(Next() % n); }
-};
 
 // RGBA pixels, a fifth of them transparent (with colour), some half transparent.
 std::vector<uint32_t> Frame(uint32_t w, uint32_t h, uint64_t seed) {
