@@ -8,9 +8,7 @@
 #include <vector>
 
 #include "devhost/host.h"
-#include "engine/prerender.h"
-#include "engine/render.h"
-#include "gpu/gpu_device.h"
+#include "frame/dispatch.h"
 #include "gpu/opencl_program.h"
 #include "cuda_device.h"
 #include "opencl_device.h"
@@ -26,25 +24,12 @@ using devhost::Resource;
 
 namespace {
 
-// The render and GPU commands of this test program's own copy of the code, where the kernel text
-// can be swapped; everything else drives the module as a host loads it.
-PF_Err CoreEffect(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef*[],
-                  PF_LayerDef*, void* extra) {
+// The command table of this test program's own copy of the code, where the kernel text can be
+// swapped; everything else drives the module as a host loads it.
+PF_Err CoreEffect(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+                  PF_LayerDef* output, void* extra) {
   try {
-    switch (cmd) {
-      case PF_Cmd_SMART_PRE_RENDER:
-        return SmartPreRender(in_data, out_data, static_cast<PF_PreRenderExtra*>(extra));
-      case PF_Cmd_SMART_RENDER:
-      case PF_Cmd_SMART_RENDER_GPU:
-        return SmartRender(in_data, out_data, static_cast<PF_SmartRenderExtra*>(extra),
-                           cmd == PF_Cmd_SMART_RENDER_GPU);
-      case PF_Cmd_GPU_DEVICE_SETUP:
-        return GpuDeviceSetup(in_data, out_data, static_cast<PF_GPUDeviceSetupExtra*>(extra));
-      case PF_Cmd_GPU_DEVICE_SETDOWN:
-        return GpuDeviceSetdown(in_data, out_data, static_cast<PF_GPUDeviceSetdownExtra*>(extra));
-      default:
-        return PF_Err_NONE;
-    }
+    return Dispatch(cmd, in_data, out_data, params, output, extra);
   } catch (PF_Err err) {
     return err;
   }
