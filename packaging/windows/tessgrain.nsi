@@ -70,6 +70,7 @@ UninstPage instfiles
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
       "$0\${NAME} is in use. Close After Effects, Premiere Pro and Media Encoder, then choose Retry." \
       /SD IDCANCEL IDRETRY +2
+    SetErrorLevel 2  ; the uninstaller would end with 0 otherwise
     Abort "$0\${NAME} is in use: nothing was changed."
   ${Loop}
   !endif
