@@ -3,6 +3,7 @@
 #                           fails or said why anywhere
 #   why REASON              prints the reason and fails the check; the command may go on
 #   finish                  exits 1 when any check failed
+#   built DIR NAME          the path of the program NAME that the build in DIR made
 failures=0
 check() {
   local name=$1
@@ -23,4 +24,7 @@ why() {
   echo "  $*" >&2
   reasons=$((reasons + 1))
   return 1
+}
+built() {
+  find "$1" -name CMakeFiles -prune -o -type f -name "$2" -print -quit
 }

@@ -7,7 +7,7 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 . packaging/identity.sh
 . tests/package/checks.sh
-native=$(realpath "$1")
+render_native=$(built "$(realpath "$1")" tessgrain-render)
 deb=$PWD/dist/tessgrain_${VERSION}_amd64.deb
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -32,10 +32,10 @@ unpacked_tool_renders() {
   local tool=$root/usr/bin/tessgrain-render
   [ -x "$tool" ] || why "no usr/bin/tessgrain-render"
   (cd "$work" && "$tool" --quiet -o unpacked/) || return 1
-  (cd "$work" && "$native/devhost/tessgrain-render" --quiet -o built/) || return 1
+  (cd "$work" && "$render_native" --quiet -o built/) || return 1
   cmp "$work/unpacked/sprite_x8.png" "$work/built/sprite_x8.png" || return 1
   "$tool" --quiet "$work/built/sprite_x8.png" --scale 2.5 --interp linear -o "$work/linear.png" &&
-    "$native/devhost/tessgrain-render" --quiet "$work/built/sprite_x8.png" --scale 2.5 \
+    "$render_native" --quiet "$work/built/sprite_x8.png" --scale 2.5 \
       --interp linear -o "$work/linear_built.png" &&
     cmp "$work/linear.png" "$work/linear_built.png"
 }

@@ -10,6 +10,10 @@ cd "$(dirname "$0")/../.."
 . tests/package/checks.sh
 native=$(realpath "$1")
 mingw=$(realpath "$2")
+render_native=$(built "$native" tessgrain-render)
+render_windows=$(built "$mingw" tessgrain-render.exe)
+loader_native=$(built "$native" frei0r_loader)
+loader_windows=$(built "$mingw" frei0r_loader.exe)
 setup=$PWD/dist/Tessgrain-$VERSION-win64-setup.exe
 zip=$PWD/dist/Tessgrain-$VERSION-win64.zip
 work=$(mktemp -d)
@@ -77,9 +81,9 @@ silent_install_places_and_registers() {
 installed_module_renders_as_native() {
   head -c $((37 * 23 * 4)) /dev/urandom > "$work/in.raw"
   local settings=(--raw 37x23 --scale 3.5 --interp nearest-aa --edge-blur 1.5 --quiet)
-  wine "$mingw/devhost/tessgrain-render.exe" "${settings[@]}" --module "$default\\Tessgrain.aex" \
+  wine "$render_windows" "${settings[@]}" --module "$default\\Tessgrain.aex" \
     "$work/in.raw" -o "$work/windows.raw" || return 1
-  "$native/devhost/tessgrain-render" "${settings[@]}" "$work/in.raw" -o "$work/native.raw" ||
+  "$render_native" "${settings[@]}" "$work/in.raw" -o "$work/native.raw" ||
     return 1
   [ -s "$work/native.raw" ] && cmp "$work/windows.raw" "$work/native.raw"
 }
@@ -91,13 +95,13 @@ dialog_finds_companion_by_default_path() {
   local elsewhere=$WINEPREFIX/drive_c/elsewhere dir
   dir=$(unix "$default")
   mkdir -p "$elsewhere" && cp "$dir/Tessgrain.aex" "$elsewhere/"
-  ORBISK_AUTOCLOSE_MS=300 wine "$mingw/devhost/tessgrain-render.exe" --dialog \
+  ORBISK_AUTOCLOSE_MS=300 wine "$render_windows" --dialog \
     --module 'C:\elsewhere\Tessgrain.aex' > "$work/dialog.txt" 2>&1
   local status=$?
   tr -d '\r' < "$work/dialog.txt"
   ((status == 0)) && grep -q 'json:{' "$work/dialog.txt" || why "no answer from the companion"
   mv "$dir/Orbisk.exe" "$work/Orbisk.exe"
-  ! ORBISK_AUTOCLOSE_MS=300 timeout -k 5 20 wine "$mingw/devhost/tessgrain-render.exe" --dialog \
+  ! ORBISK_AUTOCLOSE_MS=300 timeout -k 5 20 wine "$render_windows" --dialog \
     --module 'C:\elsewhere\Tessgrain.aex' > /dev/null 2>&1
   status=$?
   mv "$work/Orbisk.exe" "$dir/Orbisk.exe"
@@ -117,7 +121,7 @@ locked_module_changes_nothing() {
   before=$(cd "$dir" && stat -c '%n %Y %s' "${files[@]}")
   sleep 1.1  # a rewrite would show in the times
   # A render that waits for its second frame holds the module loaded meanwhile.
-  { printf '%064d' 0; sleep 15; } | wine "$mingw/devhost/tessgrain-render.exe" --raw 4x4 \
+  { printf '%064d' 0; sleep 15; } | wine "$render_windows" --raw 4x4 \
     --module "$default\\Tessgrain.aex" --quiet -o "$work/held.raw" &
   sleep 4
   wine "$setup" /S
@@ -181,8 +185,8 @@ zip_filter_equals_native() {
     [ -f "$work/zip/Tessgrain-$VERSION-win64/frei0r/share/kdenlive/effects/frei0r_tessgrain.xml" ] &&
     [ -f "$work/zip/Tessgrain-$VERSION-win64/frei0r/share/shotcut/qml/filters/tessgrain/ui.qml" ] ||
     why "the zip lacks INSTALL.txt or a panel"
-  wine "$mingw/tests/frei0r/frei0r_loader.exe" "$dll" "$work/frei0r_windows.raw" || return 1
-  "$native/tests/frei0r/frei0r_loader" "$native/frei0r-1/tessgrain.so" "$work/frei0r_native.raw" ||
+  wine "$loader_windows" "$dll" "$work/frei0r_windows.raw" || return 1
+  "$loader_native" "$native/frei0r-1/tessgrain.so" "$work/frei0r_native.raw" ||
     return 1
   [ "$(stat -c %s "$work/frei0r_native.raw")" -eq $((83 * 47 * 4 * 6 * 3)) ] &&
     cmp "$work/frei0r_windows.raw" "$work/frei0r_native.raw"
