@@ -34,7 +34,7 @@ run_line() {
   printf '%s\r\n' "@$1" > "$WINEPREFIX/drive_c/line.bat"
   wine cmd /c 'C:\line.bat'
 }
-seconds() { date +%s.%N; }
+milliseconds() { echo $(($(date +%s%N) / 1000000)); }
 
 # The value of the entry in the 64-bit registry view; empty when missing.
 value() {
@@ -43,10 +43,12 @@ value() {
 }
 # Uninstall entries anywhere whose DisplayName is ours, in either view.
 entries() {
+  local count=0 view
   for view in 64 32; do
-    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:$view \
-      2> /dev/null | tr -d '\r' | grep -c "DisplayName *REG_SZ *$DISPLAY_NAME\$"
-  done | paste -sd+ | bc
+    count=$((count + $(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' \
+      /s /reg:$view 2> /dev/null | tr -d '\r' | grep -c "DisplayName *REG_SZ *$DISPLAY_NAME\$")))
+  done
+  echo $count
 }
 # The folder holds exactly the installed files, the first four equal to the package's own.
 holds_the_files() {
@@ -61,9 +63,9 @@ holds_the_files() {
 
 silent_install_places_and_registers() {
   local start
-  start=$(seconds)
+  start=$(milliseconds)
   wine "$setup" /S || why "the installer failed"
-  echo "  install: $(echo "$(seconds) - $start" | bc) s"
+  echo "  install: $(($(milliseconds) - start)) ms"
   holds_the_files "$default" || return 1
   [ "$(value DisplayName)" == "$DISPLAY_NAME" ] && [ "$(value DisplayVersion)" == "$VERSION" ] &&
     [ "$(value Publisher)" == "$PUBLISHER" ] && [ "$(value InstallLocation)" == "$default" ] &&
@@ -157,7 +159,7 @@ uninstall_leaves_nothing_but_the_neighbour() {
   local dir start
   dir=$(unix 'C:\Plug-ins\Orbisk')
   plant_cache_entries || why "could not plant the cache entries"
-  start=$(seconds)
+  start=$(milliseconds)
   # As a render farm removes it: the entry's own command. The uninstaller runs from a copy of
   # itself, which keeps going after the first process ends.
   run_line "$(value QuietUninstallString)" || why "the uninstaller failed"
@@ -165,7 +167,7 @@ uninstall_leaves_nothing_but_the_neighbour() {
     [ -e "$dir" ] || break
     sleep 0.1
   done
-  echo "  uninstall: $(echo "$(seconds) - $start" | bc) s"
+  echo "  uninstall: $(($(milliseconds) - start)) ms"
   wineserver -w
   [ ! -e "$dir" ] || why "left: $(find "$dir")"
   [ ! -e "$(unix "$default")" ] || why "the default folder is back"
@@ -197,7 +199,7 @@ check "the installed module renders as the native one" installed_module_renders_
 check "the dialog command finds the installed companion by its default path" \
   dialog_finds_companion_by_default_path
 check "an install over itself keeps one entry" install_over_itself_keeps_one_entry
-check "a held module makes the install fail without writing" locked_module_changes_nothing
+check "a held module makes install and uninstall cancel, changing nothing" locked_module_changes_nothing
 check "an install elsewhere (/D=) moves the earlier one" install_elsewhere_moves_it
 check "the uninstall leaves nothing but a neighbour's cache entry" \
   uninstall_leaves_nothing_but_the_neighbour
