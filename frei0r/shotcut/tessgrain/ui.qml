@@ -29,16 +29,16 @@ Shotcut.KeyframableFilter {
             sliders[j].enabled = enabled;
     }
 
-    function update(i, position) {
+    function updateParameter(i, position) {
         updateFilter(keyframableParameters[i], sliders[i].value / ratios[i], buttons[i], position);
     }
 
     function updateSimpleKeyframes() {
         for (var i = 0; i < keyframableParameters.length; ++i)
-            update(i, null);
+            updateParameter(i, null);
     }
 
-    function toggle(i) {
+    function toggleParameter(i) {
         for (var j = 0; j < sliders.length; ++j)
             sliders[j].enabled = true;
         toggleKeyframes(buttons[i].checked, keyframableParameters[i], sliders[i].value / ratios[i]);
@@ -81,13 +81,13 @@ Shotcut.KeyframableFilter {
             stepSize: 0.25
             decimals: 2
             suffix: ' ×'
-            onValueChanged: update(0, getPosition())
+            onValueChanged: updateParameter(0, getPosition())
         }
 
         Shotcut.KeyframesButton {
             id: scaleKeyframes
 
-            onToggled: toggle(0)
+            onToggled: toggleParameter(0)
         }
 
         Label {
@@ -116,13 +116,13 @@ Shotcut.KeyframableFilter {
             stepSize: 0.25
             decimals: 2
             suffix: ' px'
-            onValueChanged: update(1, getPosition())
+            onValueChanged: updateParameter(1, getPosition())
         }
 
         Shotcut.KeyframesButton {
             id: blurKeyframes
 
-            onToggled: toggle(1)
+            onToggled: toggleParameter(1)
         }
 
         Label {
@@ -150,13 +150,13 @@ Shotcut.KeyframableFilter {
             maximumValue: 200
             decimals: 1
             suffix: ' %'
-            onValueChanged: update(2, getPosition())
+            onValueChanged: updateParameter(2, getPosition())
         }
 
         Shotcut.KeyframesButton {
             id: anchorXKeyframes
 
-            onToggled: toggle(2)
+            onToggled: toggleParameter(2)
         }
 
         Label {
@@ -171,13 +171,13 @@ Shotcut.KeyframableFilter {
             maximumValue: 200
             decimals: 1
             suffix: ' %'
-            onValueChanged: update(3, getPosition())
+            onValueChanged: updateParameter(3, getPosition())
         }
 
         Shotcut.KeyframesButton {
             id: anchorYKeyframes
 
-            onToggled: toggle(3)
+            onToggled: toggleParameter(3)
         }
 
         Item {
