@@ -48,8 +48,7 @@ std::string FilterProperty(const std::string& xml, const std::string& name) {
 }
 
 // The project with one of the filter's properties set (added when missing).
-std::string WithFilterProperty(std::string xml, const std::string& name,
-                               const std::string& value) {
+std::string WithFilterProperty(std::string xml, const std::string& name, const std::string& value) {
   const FilterSpan span = FindFilter(xml);
   if (span.begin == std::string::npos) return xml;
   const size_t at = xml.find(PropertyTag(name), span.begin);
@@ -117,9 +116,9 @@ class EditorProjects : public HostFrames {
     const size_t at = xml.find(full);
     EXPECT_NE(at, std::string::npos) << name << " has no 1920x1080 profile";
     if (at != std::string::npos)
-      xml.replace(at, full.size(),
-                  "width=\"" + std::to_string(kWidth) + "\" height=\"" + std::to_string(kHeight) +
-                      "\"");
+      xml.replace(
+          at, full.size(),
+          "width=\"" + std::to_string(kWidth) + "\" height=\"" + std::to_string(kHeight) + "\"");
     EXPECT_NE(FindFilter(xml).begin, std::string::npos) << name << " has no tessgrain filter";
     return xml;
   }
@@ -142,9 +141,10 @@ class EditorProjects : public HostFrames {
     // Kdenlive composites its tracks with MLT's Qt module, which needs an X display. A stuck
     // melt fails the test rather than hanging it.
     const std::string display = std::getenv("DISPLAY") ? "" : "xvfb-run -a ";
-    ToolRun r = Host(env + "timeout 300 " + display + "'" TG_MELT "' -silent '" + project.string() +
-                     "' out=" + std::to_string(kFrames - 1) + " -consumer 'avformat:" +
-                     out.string() + "' vcodec=rawvideo pix_fmt=rgba an=1 real_time=-2");
+    ToolRun r =
+        Host(env + "timeout 300 " + display + "'" TG_MELT "' -silent '" + project.string() +
+             "' out=" + std::to_string(kFrames - 1) + " -consumer 'avformat:" + out.string() +
+             "' vcodec=rawvideo pix_fmt=rgba an=1 real_time=-2");
     EXPECT_EQ(r.exit_code, 0) << r.err;
     r = Shell("'" TG_FFMPEG "' -nostdin -loglevel error -y -i '" + out.string() +
               "' -f rawvideo -pix_fmt rgba out.raw");
@@ -161,11 +161,11 @@ class EditorProjects : public HostFrames {
     } else {
       fs::create_directories(where);
       Spill(where / "frames.raw", frames);
-      const ToolRun r = Shell("'" TG_FFMPEG
-                              "' -nostdin -loglevel error -y -f rawvideo -pix_fmt rgba -s " +
-                              std::to_string(kWidth) + "x" + std::to_string(kHeight) +
-                              " -r 25 -i '" + (where / "frames.raw").string() +
-                              "' -c:v ffv1 -pix_fmt bgra '" + (where / "clip.mkv").string() + "'");
+      const ToolRun r =
+          Shell("'" TG_FFMPEG "' -nostdin -loglevel error -y -f rawvideo -pix_fmt rgba -s " +
+                std::to_string(kWidth) + "x" + std::to_string(kHeight) + " -r 25 -i '" +
+                (where / "frames.raw").string() + "' -c:v ffv1 -pix_fmt bgra '" +
+                (where / "clip.mkv").string() + "'");
       EXPECT_EQ(r.exit_code, 0) << r.err;
     }
     return Render(where, WithFilterProperty(xml, "disable", "1"), "");
@@ -203,10 +203,10 @@ class EditorProjects : public HostFrames {
     ASSERT_FALSE(want.empty());
     MakeClip(dir_ / "saved");
     EXPECT_TRUE(SameFrames(want, Render(dir_ / "saved", xml), kFrames));
-    EXPECT_FALSE(SameFrames(want,
-                            Render(dir_ / "saved", WithFilterProperty(xml, "threads", "0"),
-                                   "MLT_SLICES_COUNT=4 "),
-                            kFrames))
+    EXPECT_FALSE(SameFrames(
+        want,
+        Render(dir_ / "saved", WithFilterProperty(xml, "threads", "0"), "MLT_SLICES_COUNT=4 "),
+        kFrames))
         << "the check does not see the strips";
   }
 
