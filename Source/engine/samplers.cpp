@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "engine/samplers_kernels.h"
+#include "engine/source_position.h"
 
 namespace {
 
@@ -27,26 +28,6 @@ using samplers::RowTaps;
 
 // ---------------------------------------------------------------------------------------------
 // Source positions
-
-// Maps destination column or row v to a source position in which integers fall on source pixel
-// centres; the inverse of the pre-render edge mapping. Evaluated as
-// ((v / scale - range) + 0.5 / scale) - anchor / scale; the two quotients that do not depend on v
-// are the same floats whether formed here or once per call. In a window of a larger destination
-// v counts from the window's first column or row and `offset` turns it into the larger one's
-// index before anything else: the tables of a window are those of the same pixels of the whole.
-struct Mapper {
-  float scale, range, half_over_scale, anchor_over_scale;
-  uint32_t offset;
-  Mapper(float s, float anchor, int32_t shape, uint32_t window_offset)
-      : scale(s),
-        range(shape == PIXEL_SHAPE_POINT ? 1.0f : 0.5f),
-        half_over_scale(0.5f / s),
-        anchor_over_scale(anchor / s),
-        offset(window_offset) {}
-  float operator()(uint32_t v) const {
-    return ((static_cast<float>(v + offset) / scale - range) + half_over_scale) - anchor_over_scale;
-  }
-};
 
 // roundf, then a range check so that a far-off position never overflows the integer.
 bool RoundedIndex(float f, uint32_t size, int32_t& index) {
@@ -216,8 +197,8 @@ void Nearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& 
   if (row_begin >= row_end || p.dst_width == 0) return;
   const size_t px = static_cast<size_t>(PixelSize(layout));
   const uint32_t width = p.dst_width;
-  const Mapper mx(p.scale, p.anchor_x, p.pixel_shape, window.column);
-  const Mapper my(p.scale, p.anchor_y, p.pixel_shape, window.row);
+  const SourceMapper mx(p.scale, p.anchor_x, p.pixel_shape, window.column);
+  const SourceMapper my(p.scale, p.anchor_y, p.pixel_shape, window.row);
 
   const size_t lanes = 32 / px;
   Arena arena(Rounded(width * sizeof(int32_t)) + Rounded(width * px) +
@@ -380,8 +361,8 @@ void Bilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams&
   if (row_begin >= row_end || p.dst_width == 0) return;
   const size_t px = static_cast<size_t>(PixelSize(layout));
   const uint32_t width = p.dst_width;
-  const Mapper mx(p.scale, p.anchor_x, p.pixel_shape, window.column);
-  const Mapper my(p.scale, p.anchor_y, p.pixel_shape, window.row);
+  const SourceMapper mx(p.scale, p.anchor_x, p.pixel_shape, window.column);
+  const SourceMapper my(p.scale, p.anchor_y, p.pixel_shape, window.row);
   const float coeff = std::max(1.0f, p.scale / p.edge_blur_coeff);
   const bool point = p.pixel_shape == PIXEL_SHAPE_POINT;
   const KernelSet& set = Kernels();
