@@ -31,7 +31,7 @@ using samplers::RowTaps;
 
 // roundf, then a range check so that a far-off position never overflows the integer.
 bool RoundedIndex(float f, uint32_t size, int32_t& index) {
-  const float r = std::roundf(f);
+  const float r = RoundHalfAway(f);
   if (!(r >= 0.0f && r < 2147483648.0f)) return false;
   index = static_cast<int32_t>(r);
   return index <= static_cast<int64_t>(size) - 1;

@@ -1,6 +1,7 @@
 // Where a destination column or row samples the source: the one mapping of the CPU samplers. The
 // GPU render tabulates it too, so that the kernel picks the same source pixels and block edges.
 #pragma once
+#include <cmath>
 #include <cstdint>
 
 #include "engine/scale_data.h"
@@ -24,6 +25,13 @@ struct SourceMapper {
     return ((static_cast<float>(v + offset) / scale - range) + half_over_scale) - anchor_over_scale;
   }
 };
+
+// roundf's result (halves away from zero) on every C runtime: some roundf add 0.5 and floor, which
+// takes 0.49999997 to 1 and moves the first block edge at whole scales.
+inline float RoundHalfAway(float f) {
+  const float t = std::trunc(f);
+  return std::fabs(f - t) >= 0.5f ? t + std::copysign(1.0f, f) : t;
+}
 
 // Floats in a table of every destination column's source position followed by every row's.
 inline uint32_t SourcePositionCount(const ScaleParams& p) { return p.dst_width + p.dst_height; }
