@@ -24,6 +24,6 @@ if(TARGET tessgrain-render)
   tg_platform_source(tessgrain-render render_platform)
   target_compile_definitions(tessgrain-render PRIVATE
     TESSGRAIN_SAMPLE="${CMAKE_SOURCE_DIR}/devhost/sample/sprite.png")
-  # --dialog runs the test companion, which is built beside the module.
+  # --dialog runs the companion, which is built beside the module.
   add_dependencies(tessgrain-render orbisk_companion)
 endif()
