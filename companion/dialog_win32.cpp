@@ -28,8 +28,7 @@ bool RunModelessDialog(std::vector<WORD>& dialogTemplate, HWND owner, DLGPROC pr
   ShowWindow(dialog, SW_SHOW);
   SetForegroundWindow(dialog);
   MSG message;
-  // The dialog posts the quit message when it is destroyed.
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+  while (IsWindow(dialog) && GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (!IsDialogMessageW(dialog, &message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);

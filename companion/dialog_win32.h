@@ -13,6 +13,6 @@ std::vector<WORD> DialogTemplate(const std::wstring& caption, DWORD style, short
                                  short height, const wchar_t* font = nullptr, WORD points = 0);
 
 /// Creates the dialog from the template, shows it in front and runs its messages until it is
-/// destroyed (its procedure posts the quit message then). False when it could not be created.
+/// destroyed. False when it could not be created.
 bool RunModelessDialog(std::vector<WORD>& dialogTemplate, HWND owner, DLGPROC procedure,
                        LPARAM parameter);

@@ -220,9 +220,6 @@ INT_PTR CALLBACK PopupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       SetCursor(LoadCursorW(nullptr, IDC_HAND));
       SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
       return TRUE;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return TRUE;
     default:
       return FALSE;
   }

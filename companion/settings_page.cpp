@@ -17,11 +17,15 @@ void Text(JsonWriter& json, const char* key, const std::string& value) {
   json.String(value.c_str(), static_cast<rapidjson::SizeType>(value.size()));
 }
 
+void Flag(JsonWriter& json, const char* key, bool value) {
+  json.Key(key);
+  json.Bool(value);
+}
+
 void OpenCLSection(JsonWriter& json, const GpuPaths& gpu) {
   json.Key("opencl");
   json.StartObject();
-  json.Key("library");
-  json.Bool(gpu.openclLibrary);
+  Flag(json, "library", gpu.openclLibrary);
   json.Key("platforms");
   json.StartArray();
   for (const OpenCLPlatformEntry& platform : gpu.openclPlatforms) {
@@ -46,8 +50,7 @@ void OpenCLSection(JsonWriter& json, const GpuPaths& gpu) {
 void CudaSection(JsonWriter& json, const GpuPaths& gpu) {
   json.Key("cuda");
   json.StartObject();
-  json.Key("driver");
-  json.Bool(gpu.cudaDriver);
+  Flag(json, "driver", gpu.cudaDriver);
   json.Key("version");
   json.Int(gpu.cudaVersion);
   json.Key("devices");
@@ -136,8 +139,7 @@ std::string AnswerLine(const SettingsPage& page, const std::string& request, boo
   rapidjson::StringBuffer buffer;
   JsonWriter json(buffer);
   json.StartObject();
-  json.Key("closed");
-  json.Bool(true);
+  Flag(json, "closed", true);
   json.Key("plugin");
   json.StartObject();
   Text(json, "name", page.name);
@@ -154,8 +156,7 @@ std::string AnswerLine(const SettingsPage& page, const std::string& request, boo
   json.Key("guide");
   json.StartObject();
   Text(json, "path", page.guide);
-  json.Key("opened");
-  json.Bool(guideOpened);
+  Flag(json, "opened", guideOpened);
   json.EndObject();
   json.Key("request");
   rapidjson::Document parsed;

@@ -20,9 +20,6 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) DestroyWindow(dialog);
       return TRUE;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return TRUE;
     default:
       return FALSE;
   }

@@ -37,8 +37,12 @@ PF_EffectMainFunc EffectBesideCompanion() {
     const fs::path built = FromUtf8(TESSGRAIN_MODULE_PATH);
     const fs::path copy = ModuleFolder() / built.filename();
     // Once per build of the module: a test run again in a process of its own finds the copy in
-    // place, loaded by its parent, which Windows would not let it replace.
-    fs::copy_file(built, copy, fs::copy_options::update_existing);
+    // place, loaded by its parent, which Windows would not let it replace. (The library's
+    // update_existing is not to be relied on with mingw.)
+    if (!fs::exists(copy) || fs::last_write_time(copy) < fs::last_write_time(built)) {
+      fs::remove(copy);
+      fs::copy_file(built, copy);
+    }
     PlaceCompanion();
     std::string error;
     std::unique_ptr<devhost::Module> loaded = devhost::Module::Load(Utf8(copy), &error);
