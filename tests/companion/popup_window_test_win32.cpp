@@ -54,6 +54,25 @@ Seen WatchForPopup() {
   return seen;
 }
 
+// The first visible dialog-class window owned by the owner; null after 10 s.
+HWND WaitForOwned(HWND owner) {
+  for (int attempt = 0; attempt < 500; ++attempt) {
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w != nullptr;
+         w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+      if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
+    }
+    Sleep(20);
+  }
+  return nullptr;
+}
+
+BOOL CALLBACK CollectText(HWND child, LPARAM texts) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(child, text, 1024);
+  *reinterpret_cast<std::wstring*>(texts) += std::wstring(text) + L"\n";
+  return TRUE;
+}
+
 POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
 class RealPopup : public ::testing::Test {
@@ -123,6 +142,42 @@ TEST_F(RealPopup, WithoutAHostWindowCentredOnTheScreen) {
   EXPECT_LE(std::abs(popup.x - Centre(work).x), 1);
   EXPECT_LE(std::abs(popup.y - Centre(work).y), 1);
   EXPECT_FALSE(result.failed) << result.Message().CStr();
+}
+
+TEST_F(RealPopup, GuideLinkWithoutAnInstalledGuideSaysWhereItBelongs) {
+  // A copy in a folder of its own, where no guide lies.
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / "tessgrain-popup-without-guide";
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path popup = folder / "Orbisk.exe";
+  std::filesystem::remove(popup);
+  std::filesystem::copy_file(Utf8ToWide(kPopup), popup);
+  AutoClose("60000");
+  std::wstring shown;
+  std::thread clicker([&] {
+    const HWND window = WatchForPopup().window;
+    if (window == nullptr) return;
+    const HWND link = FindWindowExW(window, nullptr, L"Static", L"Open the user guide");
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(link), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(link));
+    if (const HWND box = WaitForOwned(window)) {
+      EnumChildWindows(box, &CollectText, reinterpret_cast<LPARAM>(&shown));
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  });
+  JsonDocument answer;
+  const OperationResult result = RunPopup(kCompanionCaption, WideToUtf8(popup.wstring()),
+                                          BuildHostSettingsJson(0, 10, 3), answer);
+  clicker.join();
+  const std::wstring guide = (folder / "user-guide.html").wstring();
+  EXPECT_NE(shown.find(L"The user guide is not installed"), std::wstring::npos)
+      << WideToUtf8(shown);
+  EXPECT_NE(shown.find(guide), std::wstring::npos) << WideToUtf8(shown);
+  ASSERT_FALSE(result.failed) << result.Message().CStr();
+  EXPECT_EQ(Utf8ToWide(answer.Get()["guide"]["path"].GetString()), guide);
+  EXPECT_FALSE(answer.Get()["guide"]["opened"].GetBool());
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
