@@ -4,17 +4,29 @@
 # on Enter) pressed through the X server, and leave an answer that the client parses.
 #   popup_escape_test.sh PROBE.exe POPUP.exe
 set -uo pipefail
-probe=$1 popup=$2
-out=$(mktemp)
-trap 'rm -f "$out"' EXIT
+probe=$1
+# A copy in a folder of our own: other tests may show a pop-up of the same title on this X server,
+# and ours is the window whose process runs from this folder.
+own=$(mktemp -d)
+out=$own/answer.txt
+trap 'rm -rf "$own"' EXIT
+cp "$2" "$own/Orbisk.exe"
+
+our_window() {
+  local w pid
+  for w in $(xdotool search --onlyvisible --name '^Orbisk Tessgrain$' 2>/dev/null); do
+    pid=$(xdotool getwindowpid "$w" 2>/dev/null) || continue
+    if ps -o args= -p "$pid" | grep -qF "$own/Orbisk.exe"; then echo "$w"; return 0; fi
+  done
+  return 1
+}
 
 close_with() {
-  local key=$1
+  local key=$1 window="" running
   # The pop-up's own timer ends it, long after the checks below, should the key not.
-  ORBISK_AUTOCLOSE_MS=30000 wine "$probe" "Z:$popup" >"$out" 2>&1 &
-  local running=$!
-  local window
-  window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Orbisk Tessgrain$' | head -1)
+  ORBISK_AUTOCLOSE_MS=30000 wine "$probe" "Z:$own/Orbisk.exe" >"$out" 2>&1 &
+  running=$!
+  for _ in $(seq 600); do window=$(our_window) && break; sleep 0.1; done
   if [ -z "$window" ]; then
     echo "$key: no pop-up window appeared"; kill "$running"; cat "$out"; return 1
   fi
