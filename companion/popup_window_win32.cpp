@@ -2,6 +2,7 @@
 // front of the host by that class), laid out in dialog units so that it follows the system font.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -230,6 +231,8 @@ INT_PTR CALLBACK PopupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 bool ShowSettingsWindow(const SettingsPage& page, std::uint64_t owner, unsigned autoCloseMs) {
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
+  // The guide opens through the shell, whose handlers may be COM objects.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   const auto ownerWindow = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(owner));
   Popup popup(page, IsWindow(ownerWindow) ? ownerWindow : nullptr, autoCloseMs);
   Lay(popup);
@@ -237,5 +240,6 @@ bool ShowSettingsWindow(const SettingsPage& page, std::uint64_t owner, unsigned 
       DialogTemplate(Utf8ToWide(page.name), WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
                      kWidth, popup.height, L"MS Shell Dlg", 8);
   RunModelessDialog(dialogTemplate, popup.owner, &PopupProc, reinterpret_cast<LPARAM>(&popup));
+  if (SUCCEEDED(com)) CoUninitialize();
   return popup.guideOpened;
 }
