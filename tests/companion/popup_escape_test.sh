@@ -2,11 +2,27 @@
 # The shipped pop-up under Wine in the virtual X server, closed from the keyboard: the probe runs
 # it through the plug-in's client; the window must appear, wait for the user, close on Escape (and
 # on Enter) pressed through the X server, and leave an answer that the client parses.
-#   popup_escape_test.sh PROBE.exe POPUP.exe
+#   popup_escape_test.sh PROBE.exe POPUP.exe WINE_PREFIX
+# It runs in an X server and a Wine prefix of its own: the windows of tests running beside it
+# would take the keyboard's focus.
 set -uo pipefail
 probe=$1
-# A copy in a folder of our own: other tests may show a pop-up of the same title on this X server,
-# and ours is the window whose process runs from this folder.
+export WINEPREFIX=$3 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ -z "${TG_OWN_DISPLAY:-}" ]; then
+  if [ ! -f "$WINEPREFIX/.tessgrain-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    touch "$WINEPREFIX/.tessgrain-ready"
+  fi
+  # The prefix's first process binds it to a display: none may outlive the set-up.
+  wineserver -w
+  TG_OWN_DISPLAY=1 xvfb-run -a bash "$0" "$@"
+  status=$?
+  wineserver -k >/dev/null 2>&1
+  exit $status
+fi
+# A copy in a folder of our own: ours is the window whose process runs from this folder, should
+# another pop-up of the same title show on this X server.
 own=$(mktemp -d)
 out=$own/answer.txt
 trap 'rm -rf "$own"' EXIT
@@ -34,12 +50,8 @@ close_with() {
   if ! kill -0 "$running" 2>/dev/null; then
     echo "$key: the pop-up closed before the key"; cat "$out"; return 1
   fi
-  # Windows of tests running beside this one may take the focus between the two steps: a key
-  # that went elsewhere is pressed again, up to three times.
-  for _ in 1 2 3; do
-    xdotool windowfocus --sync "$window" key "$key" 2>/dev/null
-    for _ in $(seq 40); do kill -0 "$running" 2>/dev/null || break 2; sleep 0.1; done
-  done
+  xdotool windowfocus --sync "$window" key "$key"
+  for _ in $(seq 100); do kill -0 "$running" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$running" 2>/dev/null; then
     echo "$key did not close the pop-up"; kill "$running"; cat "$out"; return 1
   fi
