@@ -32,6 +32,6 @@ if(TARGET tessgrain-render)
     TESSGRAIN_MODULE_FILE="$<TARGET_FILE_NAME:tessgrain_module>"
     TESSGRAIN_MODULE_INSTALLED="../${TESSGRAIN_MODULE_INSTALL_DIR}"
     TESSGRAIN_MODULE_BUILT="${tg_module_built}")
-  # --dialog runs the test companion, which is built beside the module.
+  # --dialog runs the companion, which is built beside the module.
   add_dependencies(tessgrain-render orbisk_companion)
 endif()

@@ -281,7 +281,12 @@ TEST_F(RenderTool, DialogRunsThePopupRoundTripWithTheCompanion) {
                         0),
             0u)
       << r.out;
-  EXPECT_NE(r.out.find("\nsent: json:{\"closed\":true,"), std::string::npos) << r.out;
+  // The shipped companion beside the module: without windows it says what its page shows, then
+  // answers.
+  EXPECT_NE(r.out.find("\nsent: Orbisk Tessgrain "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\nsent: json:{\"closed\":true,\"plugin\":{\"name\":\"Orbisk Tessgrain\""),
+            std::string::npos)
+      << r.out;
   EXPECT_EQ(r.err, "");
   EXPECT_FALSE(fs::exists(dir_ / "out"));  // nothing rendered
 }

@@ -1,6 +1,6 @@
-// A stand-in for the suite's companion application, for tests and demos: it reads the pop-up
-// request (one line, up to the line feed: the host keeps the input open), then follows the plan
-// in the file that ORBISK_TEST_PLAN names, one directive a line:
+// The scriptable companion of the tests: copied beside the code under test as Orbisk.exe, it reads
+// the pop-up request, then follows the plan in the file that ORBISK_TEST_PLAN names, one directive
+// a line:
 //
 //   record PATH          write the request line as received, line feed included
 //   record-command PATH  write the command line
@@ -12,32 +12,17 @@
 //   dialog MS CAPTION    show a dialog (Windows) until it is closed or MS have passed
 //   exit CODE            exit at once with CODE
 //
-// Without a plan it answers with a "json:" line that echoes the request. When ORBISK_TRANSCRIPT
-// names a file, the request and everything written to standard output are also appended there,
-// so that a demo can show both sides of the exchange.
+// Without a plan it answers with a "json:" line that echoes the request.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
-#include "companion/companion.h"
+#include "companion/system.h"
+#include "companion/test_dialog.h"
 
 namespace {
-
-std::string g_transcript;  // file of the transcript; empty: none
-
-void Transcribe(const std::string& label, const std::string& bytes) {
-  if (g_transcript.empty()) return;
-  std::ofstream file(g_transcript, std::ios::binary | std::ios::app);
-  file << label << bytes;
-}
-
-// Standard output, copied into the transcript.
-void Say(const std::string& bytes) {
-  WriteOutput(bytes);
-  Transcribe("sent: ", bytes);
-}
 
 std::string Decode(const std::string& text) {
   std::string out;
@@ -121,14 +106,7 @@ int Follow(const std::string& planPath, const std::string& request, const std::s
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string request;
-  char byte = 0;
-  while (ReadInputByte(byte)) {
-    request += byte;
-    if (byte == '\n') break;
-  }
-  g_transcript = EnvironmentVariable("ORBISK_TRANSCRIPT");
-  Transcribe("received: ", request);
+  const std::string request = ReadRequest();
   const std::string plan = EnvironmentVariable("ORBISK_TEST_PLAN");
   if (!plan.empty()) return Follow(plan, request, CommandLine(argc, argv));
 

@@ -1,4 +1,6 @@
-// The test companion's few system calls, one file per platform.
+// What both companion programs need of the system and of the exchange with the plug-in: the
+// request line, the answer, the transcript a demo shows. The system calls have one file per
+// platform.
 #pragma once
 
 #include <string>
@@ -14,6 +16,10 @@ std::string CommandLine(int argc, char** argv);
 std::string ProgramPath();
 /// A UTF-8 environment variable; empty when unset.
 std::string EnvironmentVariable(const char* name);
-/// A visible dialog with the caption, open until it is closed or the time has passed. False when
-/// this system has no dialogs.
-bool ShowDialog(const std::string& caption, unsigned timeoutMs);
+
+/// The request: standard input up to and including the first line feed (the plug-in keeps the
+/// input open, so the end of input cannot mark it). When ORBISK_TRANSCRIPT names a file, the
+/// request goes there too, and so does everything said afterwards.
+std::string ReadRequest();
+/// Standard output in one write, copied into the transcript.
+void Say(const std::string& bytes);

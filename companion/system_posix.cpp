@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "companion/companion.h"
+#include "companion/system.h"
 
 bool ReadInputByte(char& byte) { return read(STDIN_FILENO, &byte, 1) == 1; }
 
@@ -32,5 +32,3 @@ std::string EnvironmentVariable(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
 }
-
-bool ShowDialog(const std::string&, unsigned) { return false; }
