@@ -1,0 +1,97 @@
+#include "devhost/render/raw_frames.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "devhost/render/image_io.h"
+
+namespace devhost {
+
+// Samples are copied as the machine holds them.
+static_assert(std::endian::native == std::endian::little, "raw frames are little-endian");
+
+bool ParsePixFmt(std::string_view name, PixFmt* fmt) {
+  for (PixFmt f : {PixFmt::Rgba, PixFmt::Rgba64le, PixFmt::Rgbaf32le}) {
+    if (name == PixFmtName(f)) {
+      *fmt = f;
+      return true;
+    }
+  }
+  return false;
+}
+
+const char* PixFmtName(PixFmt fmt) {
+  switch (fmt) {
+    case PixFmt::Rgba:
+      return "rgba";
+    case PixFmt::Rgba64le:
+      return "rgba64le";
+    default:
+      return "rgbaf32le";
+  }
+}
+
+Depth DepthOf(PixFmt fmt) {
+  switch (fmt) {
+    case PixFmt::Rgba:
+      return Depth::U8;
+    case PixFmt::Rgba64le:
+      return Depth::U16;
+    default:
+      return Depth::F32;
+  }
+}
+
+PixFmt PixFmtOf(Depth depth) {
+  switch (depth) {
+    case Depth::U8:
+      return PixFmt::Rgba;
+    case Depth::U16:
+      return PixFmt::Rgba64le;
+    default:
+      return PixFmt::Rgbaf32le;
+  }
+}
+
+Image FromRaw(const RawLayout& layout, const uint8_t* bytes) {
+  Image image(layout.width, layout.height, DepthOf(layout.fmt));
+  std::memcpy(image.bytes.data(), bytes, image.bytes.size());
+  if (image.depth == Depth::U16) {
+    for (size_t i = 0; i < image.bytes.size(); i += 2) {
+      uint16_t v;
+      std::memcpy(&v, &image.bytes[i], 2);
+      v = FileToHost16(v);
+      std::memcpy(&image.bytes[i], &v, 2);
+    }
+  }
+  return image;
+}
+
+bool WriteRaw(std::FILE* to, const Image& image) {
+  if (image.depth != Depth::U16) {
+    return std::fwrite(image.bytes.data(), 1, image.bytes.size(), to) == image.bytes.size();
+  }
+  std::vector<uint16_t> band(64 * 1024);
+  const size_t samples = image.bytes.size() / 2;
+  for (size_t at = 0; at < samples; at += band.size()) {
+    const size_t n = std::min(band.size(), samples - at);
+    std::memcpy(band.data(), image.bytes.data() + at * 2, n * 2);
+    for (size_t i = 0; i < n; ++i) band[i] = HostToFile16(band[i]);
+    if (std::fwrite(band.data(), 2, n, to) != n) return false;
+  }
+  return true;
+}
+
+size_t ReadFrameBytes(std::FILE* from, std::vector<uint8_t>* bytes, size_t frame_bytes) {
+  bytes->resize(frame_bytes);
+  size_t got = 0;
+  while (got < frame_bytes) {
+    const size_t n = std::fread(bytes->data() + got, 1, frame_bytes - got, from);
+    if (n == 0) break;
+    got += n;
+  }
+  return got;
+}
+
+}  // namespace devhost

@@ -1,0 +1,427 @@
+#include "devhost/render/worker_pool.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "devhost/render/frame_list.h"
+#include "devhost/render/console.h"
+#include "foundation/utf8_string.h"
+
+namespace fs = std::filesystem;
+
+namespace devhost {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Since(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::string Utf8(const std::u16string& text) {
+  return WideToUtf8(std::wstring(text.begin(), text.end()));
+}
+
+// Each report stays on one line.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
+}
+
+std::string Duration(double seconds) {
+  const long s = static_cast<long>(seconds + 0.5);
+  char text[32];
+  if (s >= 3600) {
+    std::snprintf(text, sizeof(text), "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+  } else {
+    std::snprintf(text, sizeof(text), "%ld:%02ld", s / 60, s % 60);
+  }
+  return text;
+}
+
+bool ReadRawFile(const std::string& path, const RawLayout& layout, Image* image,
+                 std::string* error) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    *error = "cannot read " + path + ": it cannot be opened";
+    return false;
+  }
+  std::vector<uint8_t> bytes;
+  const size_t got = ReadFrameBytes(file, &bytes, layout.FrameBytes() + 1);
+  std::fclose(file);
+  if (got != layout.FrameBytes()) {
+    *error = "cannot read " + path + ": it holds " + std::to_string(got) + " bytes, a " +
+             std::to_string(layout.width) + "x" + std::to_string(layout.height) + " " +
+             PixFmtName(layout.fmt) + " frame " + std::to_string(layout.FrameBytes());
+    return false;
+  }
+  *image = FromRaw(layout, bytes.data());
+  return true;
+}
+
+bool WriteRawFile(const std::string& path, const Image& image, std::string* error) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  bool ok = file != nullptr && WriteRaw(file, image);
+  if (file != nullptr) ok = std::fclose(file) == 0 && ok;
+  if (!ok) *error = "cannot write " + path;
+  return ok;
+}
+
+// What one worker is doing, for the progress line.
+struct WorkerState {
+  enum Stage { kIdle, kReading, kRendering, kWriting };
+  std::atomic<int> stage{kIdle};
+  std::atomic<int> rows_written{0};
+  std::atomic<int> rows{0};
+  std::atomic<double> since{0};  // seconds into the run when the frame began
+  std::mutex name_mutex;
+  std::string name;
+};
+
+class Run {
+ public:
+  Run(Host& main, FrameFeed& feed, const RunSettings& settings, const Receiver& receive)
+      : main_(main),
+        feed_(feed),
+        settings_(settings),
+        receive_(receive),
+        workers_(settings.on_main_host ? 1 : std::max(settings.jobs, 1)),
+        states_(workers_) {}
+
+  RunStats Go() {
+    // Render threads are made on this thread, before any renders.
+    std::vector<std::unique_ptr<Host>> hosts;
+    for (int i = 0; i < workers_ && !settings_.on_main_host; ++i)
+      hosts.push_back(main_.NewRenderThread());
+    std::thread ticker;
+    if (Console::Get().ProgressShown()) ticker = std::thread([this] { Tick(); });
+    std::vector<std::thread> threads;
+    for (int i = 0; i < workers_; ++i) {
+      Host& host = settings_.on_main_host ? main_ : *hosts[i];
+      threads.emplace_back([this, &host, i] { Work(host, states_[i]); });
+    }
+    for (std::thread& t : threads) t.join();
+    {
+      std::lock_guard<std::mutex> lock(tick_mutex_);
+      stopping_ = true;
+    }
+    tick_cv_.notify_all();
+    if (ticker.joinable()) ticker.join();
+    Console::Get().EndProgress();
+    // Render threads end here, on the thread that made them; their imbalances go to the handler.
+    hosts.clear();
+    stats_.seconds = Since(start_);
+    stats_.written = written_;
+    stats_.failed = failed_;
+    stats_.skipped = skipped_;
+    return stats_;
+  }
+
+ private:
+  void Fail(const Frame& frame, const std::string& message, bool names_frame) {
+    ++failed_;
+    Console::Get().Message(names_frame || settings_.single ? message : frame.name + ": " + message);
+  }
+
+  // The next frame for a worker, waiting while too many rendered frames wait to be handed back.
+  bool Take(Frame* frame) {
+    std::unique_lock<std::mutex> lock(feed_mutex_);
+    feed_cv_.wait(lock,
+                  [this] { return feed_done_ || in_flight_ < static_cast<size_t>(2 * workers_); });
+    if (feed_done_) return false;
+    *frame = Frame();
+    const FrameFeed::Result r = feed_.Next(frame);
+    if (r != FrameFeed::kFrame) {
+      if (r == FrameFeed::kFailed) ++failed_;
+      feed_done_ = true;
+      feed_cv_.notify_all();
+      return false;
+    }
+    frame->index = taken_++;
+    ++in_flight_;
+    return true;
+  }
+
+  // Hands back frames without an output file, in order; image empty for a frame that failed.
+  void Deliver(const Frame& frame, std::optional<Image> image) {
+    std::lock_guard<std::mutex> lock(deliver_mutex_);
+    pending_.emplace(frame.index, std::make_pair(frame, std::move(image)));
+    for (auto it = pending_.find(delivered_); it != pending_.end();
+         it = pending_.find(delivered_)) {
+      if (it->second.second) {
+        receive_(it->second.first, *it->second.second);
+        ++written_;
+      }
+      pending_.erase(it);
+      ++delivered_;
+      Leave();
+    }
+  }
+
+  // A frame is in flight from the moment it is taken until it is written or handed back.
+  void Leave() {
+    {
+      std::lock_guard<std::mutex> lock(feed_mutex_);
+      --in_flight_;
+    }
+    feed_cv_.notify_all();
+  }
+
+  void Work(Host& host, WorkerState& state) {
+    const EffectParams settings = host.params;
+    Frame frame;
+    while (Take(&frame)) {
+      {
+        std::lock_guard<std::mutex> lock(state.name_mutex);
+        state.name = frame.name;
+      }
+      state.since = Since(start_);
+      host.params = frame.params.value_or(settings);
+      std::optional<Image> image = RenderOne(host, frame, state);
+      state.stage = WorkerState::kIdle;
+      if (frame.output.empty()) {
+        Deliver(frame, std::move(image));
+      } else {
+        Leave();
+      }
+    }
+  }
+
+  std::optional<Image> RenderOne(Host& host, Frame& frame, WorkerState& state) {
+    std::error_code ec;
+    if (!frame.output.empty() && settings_.skip_existing && fs::exists(frame.output, ec)) {
+      ++skipped_;
+      return std::nullopt;
+    }
+    std::string error;
+    if (!frame.input.empty()) {
+      state.stage = WorkerState::kReading;
+      const bool read = settings_.raw
+                            ? ReadRawFile(frame.input, *settings_.raw, &frame.layer, &error)
+                            : ReadImageFile(frame.input, settings_.depth, &frame.layer, &error);
+      if (!read) {
+        Fail(frame, error, true);
+        return std::nullopt;
+      }
+    }
+    if (settings_.premiere && frame.layer.depth == Depth::U16) {
+      Fail(frame,
+           frame.name +
+               " holds 16-bit samples, which Premiere Pro does not render: use --depth 8 or "
+               "--depth 32",
+           true);
+      return std::nullopt;
+    }
+    state.stage = WorkerState::kRendering;
+    RenderResult r =
+        settings_.premiere ? host.RenderLegacy(frame.layer) : host.RenderSmart(frame.layer);
+    ReportHostMessages(host);
+    if (!r.host_error.empty()) {
+      Fail(frame, "render failed: " + r.host_error, false);
+      return std::nullopt;
+    }
+    if (r.err != PF_Err_NONE || r.image.bytes.empty()) {
+      Fail(frame, "render failed: " + ErrorText(r.err), false);
+      return std::nullopt;
+    }
+    {
+      std::lock_guard<std::mutex> lock(stats_mutex_);
+      if (!has_geometry_) {
+        has_geometry_ = true;
+        stats_.in_width = frame.layer.width;
+        stats_.in_height = frame.layer.height;
+        stats_.out_width = r.image.width;
+        stats_.out_height = r.image.height;
+        stats_.on_gpu = r.on_gpu;
+      }
+    }
+    frame.layer = Image();  // no longer needed while the output is written
+    if (frame.output.empty()) return std::move(r.image);
+
+    state.rows = r.image.height;
+    state.rows_written = 0;
+    state.stage = WorkerState::kWriting;
+    WriteSettings write = settings_.write;
+    write.rows_written = [&state](int rows) { state.rows_written = rows; };
+    const bool ok = WriteInPlace(
+        frame.output,
+        [&](const std::string& path, std::string* why) {
+          return settings_.raw ? WriteRawFile(path, r.image, why)
+                               : WriteImageFile(path, r.image, write, why);
+        },
+        &error);
+    if (!ok) {
+      // The message names the partial file; the user knows the final one.
+      const std::string partial = PartialName(frame.output);
+      if (const size_t at = error.find(partial); at != std::string::npos)
+        error.replace(at, partial.size(), frame.output);
+      Fail(frame, error, true);
+      return std::nullopt;
+    }
+    ++written_;
+    return std::nullopt;
+  }
+
+  // The progress line, a few times a second.
+  void Tick() {
+    std::unique_lock<std::mutex> lock(tick_mutex_);
+    while (!stopping_) {
+      Console::Get().Progress(ProgressText());
+      tick_cv_.wait_for(lock, std::chrono::milliseconds(250));
+    }
+  }
+
+  std::string ProgressText() {
+    const double now = Since(start_);
+    const size_t total = feed_.Total();
+    const size_t done = written_ + failed_ + skipped_;
+    std::string text = "tessgrain-render: ";
+    if (total != 1) {
+      text += std::to_string(done);
+      if (total > 0) text.append("/").append(std::to_string(total));
+      text += " frames";
+      if (written_ > 0 && now > 0) {
+        const double fps = (written_ + failed_) / now;
+        char rate[32];
+        std::snprintf(rate, sizeof(rate), ", %.1f frames/s", fps);
+        text += rate;
+        if (total > done && fps > 0) text += ", " + Duration((total - done) / fps) + " left";
+      }
+    }
+    // A frame that takes long (or the only one) says what it is doing.
+    for (WorkerState& s : states_) {
+      const int stage = s.stage;
+      if (stage == WorkerState::kIdle || (total != 1 && now - s.since < 1.0)) continue;
+      std::string name;
+      {
+        std::lock_guard<std::mutex> lock(s.name_mutex);
+        name = s.name;
+      }
+      if (total != 1) text += "; ";
+      text.append(name).append(": ");
+      if (stage == WorkerState::kReading) {
+        text += "reading";
+      } else if (stage == WorkerState::kRendering) {
+        text += "rendering, " + Duration(now - s.since);
+      } else {
+        const int rows = std::max(s.rows.load(), 1);
+        text += "writing " + std::to_string(100L * s.rows_written / rows) + "%";
+      }
+      break;
+    }
+    return text;
+  }
+
+  Host& main_;
+  FrameFeed& feed_;
+  const RunSettings& settings_;
+  const Receiver& receive_;
+  const int workers_;
+  std::vector<WorkerState> states_;
+  const Clock::time_point start_ = Clock::now();
+
+  std::mutex feed_mutex_;
+  std::condition_variable feed_cv_;
+  bool feed_done_ = false;
+  size_t taken_ = 0;
+  size_t in_flight_ = 0;
+  size_t delivered_ = 0;  // under deliver_mutex_
+
+  std::mutex deliver_mutex_;
+  std::map<size_t, std::pair<Frame, std::optional<Image>>> pending_;
+
+  std::atomic<size_t> written_{0}, failed_{0}, skipped_{0};
+  std::mutex stats_mutex_;
+  bool has_geometry_ = false;
+  RunStats stats_;
+
+  std::mutex tick_mutex_;
+  std::condition_variable tick_cv_;
+  bool stopping_ = false;
+};
+
+}  // namespace
+
+std::string ErrorText(PF_Err err) {
+  std::string name;
+  switch (err) {
+    case PF_Err_OUT_OF_MEMORY:
+      name = "out of memory (the output may be too large)";
+      break;
+    case A_Err_MISSING_SUITE:
+      name = "a host suite is missing";
+      break;
+    case PF_Err_INTERNAL_STRUCT_DAMAGED:
+      name = "internal structure damaged";
+      break;
+    case PF_Err_UNRECOGNIZED_PARAM_TYPE:
+      name = "unrecognised pixel format";
+      break;
+    case PF_Err_BAD_CALLBACK_PARAM:
+      name = "bad callback parameter";
+      break;
+    default:
+      name = "host error";
+      break;
+  }
+  return name + " (code " + std::to_string(err) + ")";
+}
+
+void ReportHostMessages(Host& host) {
+  // A sequence renders the same notice on every frame; once is enough.
+  static std::mutex mutex;
+  static std::set<std::string> shown;
+  std::vector<std::string> lines;
+  for (const Notice& n : host.notices) {
+    lines.push_back("notice: " + OneLine(Utf8(n.title)) + ": " + OneLine(Utf8(n.text)));
+  }
+  for (const std::string& msg : host.shown_messages)
+    lines.push_back("effect message: " + OneLine(msg));
+  host.shown_messages.clear();
+  host.notices.clear();
+  for (const std::string& line : lines) {
+    bool first;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      first = shown.insert(line).second;
+    }
+    if (first) Console::Get().Message(line);
+  }
+}
+
+RunStats RenderFrames(Host& main, FrameFeed& feed, const RunSettings& settings,
+                      const Receiver& receive) {
+  return Run(main, feed, settings, receive).Go();
+}
+
+bool WriteInPlace(const std::string& path,
+                  const std::function<bool(const std::string&, std::string*)>& write,
+                  std::string* error) {
+  const std::string partial = PartialName(path);
+  std::error_code ec;
+  if (!write(partial, error)) {
+    fs::remove(partial, ec);
+    return false;
+  }
+  fs::rename(partial, path, ec);
+  if (ec) {
+    *error = "cannot write " + path + ": " + ec.message();
+    fs::remove(partial, ec);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace devhost
