@@ -1,8 +1,11 @@
 // tessgrain-render's standard error: message lines and, on a terminal, one progress line kept
-// below them and rewritten in place. Any thread may write.
+// below them and rewritten in place; any thread may write. With the texts of what the effect and
+// the host have to say.
 #pragma once
 #include <mutex>
 #include <string>
+
+#include "devhost/host/host.h"
 
 namespace devhost {
 
@@ -26,5 +29,12 @@ class Console {
   bool progress_on_ = false;
   bool progress_shown_ = false;
 };
+
+// The host's name for an effect error code, and the code.
+std::string ErrorText(PF_Err err);
+// Shows the notices and messages the effect gave the host (each text once per run) and clears
+// them: they are for the user even when the render succeeds (an interlaced frame renders red and
+// says why).
+void ReportHostMessages(Host& host);
 
 }  // namespace devhost

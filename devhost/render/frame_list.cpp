@@ -193,11 +193,4 @@ bool ListFrames(const std::vector<std::string>& inputs, const std::optional<Fram
   return true;
 }
 
-std::string PartialName(const std::string& final_path) {
-  const fs::path p(final_path);
-  std::string name = ".";
-  name.append(p.stem().string()).append(".partial").append(p.extension().string());
-  return (p.parent_path() / name).string();
-}
-
 }  // namespace devhost

@@ -55,8 +55,4 @@ bool ListFrames(const std::vector<std::string>& inputs, const std::optional<Fram
 // Whether the inputs make a sequence (several files, a folder or a pattern) rather than one file.
 bool IsSequence(const std::vector<std::string>& inputs);
 
-// The file that an interrupted write leaves instead of the final one: hidden, in the same folder,
-// with the same extension, so that the format and the folder listing stay right.
-std::string PartialName(const std::string& final_path);
-
 }  // namespace devhost

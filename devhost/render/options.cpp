@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "devhost/render/console.h"
+
 namespace devhost {
 
 const char kUsage[] =
@@ -268,6 +270,36 @@ Options ParseArguments(int argc, char** argv) {
     }
   }
   return o;
+}
+
+Mode CheckOptions(const Options& o) {
+  if (o.help) return Mode::Help;
+  if (o.dialog) return Mode::Dialog;
+  const bool premiere = o.host == HostApp::PremierePro;
+  const bool sequence = IsSequence(o.inputs);
+  if (premiere && o.print_geometry)
+    Fail("--print-geometry shows the After Effects pre-render: use --host ae");
+  if (premiere && o.depth == Depth::U16)
+    Fail("Premiere Pro renders 8-bit and float frames only: use --depth 8 or --depth 32");
+  if (o.pix_fmt && !o.raw) Fail("--pix-fmt goes with --raw WxH");
+  if (o.raw && o.depth) Fail("with --raw the depth follows --pix-fmt");
+  if (o.raw && o.compare) Fail("--compare takes an image file, not raw frames");
+  if (o.compare && sequence) Fail("--compare takes one image");
+  if (o.frames && !sequence)
+    Fail("--frames selects frames of a folder or a pattern such as shot_%04d.png");
+  if (o.edge_blur && o.interpolation.value_or(1) != 3 && !o.compare && !o.inputs.empty()) {
+    Console::Get().Message(
+        "note: --edge-blur applies to --interp nearest-aa only; it changes nothing here");
+  }
+  if (sequence) {
+    if (o.print_geometry) Fail("--print-geometry takes one image");
+    return Mode::Sequence;
+  }
+  if (!o.raw && o.output == "-") Fail("-o - (standard output) takes raw frames: use --raw WxH");
+  if (o.print_geometry) return Mode::Geometry;
+  if (o.raw) return Mode::RawStream;
+  if (o.compare) return Mode::Compare;
+  return o.inputs.empty() ? Mode::Sample : Mode::Single;
 }
 
 }  // namespace devhost

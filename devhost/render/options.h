@@ -49,6 +49,12 @@ struct Options {
   bool help = false;
 };
 
+// The options as given; a UserError for anything an option cannot take.
 Options ParseArguments(int argc, char** argv);
+
+// What a run does, decided by the options (and whether the inputs make a sequence).
+enum class Mode { Help, Dialog, Geometry, RawStream, Sequence, Sample, Single, Compare };
+// Refuses, as a UserError, options that do not go together, and says which mode they ask for.
+Mode CheckOptions(const Options& o);
 
 }  // namespace devhost

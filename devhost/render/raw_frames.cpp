@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "devhost/render/console.h"
 #include "devhost/render/image_io.h"
 
 namespace devhost {
@@ -92,6 +93,49 @@ size_t ReadFrameBytes(std::FILE* from, std::vector<uint8_t>* bytes, size_t frame
     got += n;
   }
   return got;
+}
+
+bool ReadRawFile(const std::string& path, const RawLayout& layout, Image* image,
+                 std::string* error) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    *error = "cannot read " + path + ": it cannot be opened";
+    return false;
+  }
+  std::vector<uint8_t> bytes;
+  const size_t got = ReadFrameBytes(file, &bytes, layout.FrameBytes() + 1);
+  std::fclose(file);
+  if (got != layout.FrameBytes()) {
+    *error = "cannot read " + path + ": it holds " + std::to_string(got) + " bytes, a " +
+             std::to_string(layout.width) + "x" + std::to_string(layout.height) + " " +
+             PixFmtName(layout.fmt) + " frame " + std::to_string(layout.FrameBytes());
+    return false;
+  }
+  *image = FromRaw(layout, bytes.data());
+  return true;
+}
+
+bool WriteRawFile(const std::string& path, const Image& image, std::string* error) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  bool ok = file != nullptr && WriteRaw(file, image);
+  if (file != nullptr) ok = std::fclose(file) == 0 && ok;
+  if (!ok) *error = "cannot write " + path;
+  return ok;
+}
+
+FrameFeed::Result RawStreamFeed::Next(Frame* frame) {
+  const size_t got = ReadFrameBytes(from_, &bytes_, layout_.FrameBytes());
+  ++count_;
+  if (got == 0 && !std::ferror(from_)) return kEnd;
+  if (got < layout_.FrameBytes()) {
+    Console::Get().Message("frame " + std::to_string(count_) + " of " + source_ + " is short: " +
+                           std::to_string(got) + " of " + std::to_string(layout_.FrameBytes()) +
+                           " bytes");
+    return kFailed;
+  }
+  frame->name = "frame " + std::to_string(count_) + " of " + source_;
+  frame->layer = FromRaw(layout_, bytes_.data());
+  return kFrame;
 }
 
 }  // namespace devhost

@@ -8,13 +8,10 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <thread>
 #include <vector>
 
-#include "devhost/render/frame_list.h"
 #include "devhost/render/console.h"
-#include "foundation/utf8_string.h"
 
 namespace fs = std::filesystem;
 
@@ -28,18 +25,6 @@ double Since(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::string Utf8(const std::u16string& text) {
-  return WideToUtf8(std::wstring(text.begin(), text.end()));
-}
-
-// Each report stays on one line.
-std::string OneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\n' || c == '\r') c = ' ';
-  }
-  return text;
-}
-
 std::string Duration(double seconds) {
   const long s = static_cast<long>(seconds + 0.5);
   char text[32];
@@ -49,34 +34,6 @@ std::string Duration(double seconds) {
     std::snprintf(text, sizeof(text), "%ld:%02ld", s / 60, s % 60);
   }
   return text;
-}
-
-bool ReadRawFile(const std::string& path, const RawLayout& layout, Image* image,
-                 std::string* error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    *error = "cannot read " + path + ": it cannot be opened";
-    return false;
-  }
-  std::vector<uint8_t> bytes;
-  const size_t got = ReadFrameBytes(file, &bytes, layout.FrameBytes() + 1);
-  std::fclose(file);
-  if (got != layout.FrameBytes()) {
-    *error = "cannot read " + path + ": it holds " + std::to_string(got) + " bytes, a " +
-             std::to_string(layout.width) + "x" + std::to_string(layout.height) + " " +
-             PixFmtName(layout.fmt) + " frame " + std::to_string(layout.FrameBytes());
-    return false;
-  }
-  *image = FromRaw(layout, bytes.data());
-  return true;
-}
-
-bool WriteRawFile(const std::string& path, const Image& image, std::string* error) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  bool ok = file != nullptr && WriteRaw(file, image);
-  if (file != nullptr) ok = std::fclose(file) == 0 && ok;
-  if (!ok) *error = "cannot write " + path;
-  return ok;
 }
 
 // What one worker is doing, for the progress line.
@@ -208,10 +165,7 @@ class Run {
     std::string error;
     if (!frame.input.empty()) {
       state.stage = WorkerState::kReading;
-      const bool read = settings_.raw
-                            ? ReadRawFile(frame.input, *settings_.raw, &frame.layer, &error)
-                            : ReadImageFile(frame.input, settings_.depth, &frame.layer, &error);
-      if (!read) {
+      if (!settings_.read(frame.input, &frame.layer, &error)) {
         Fail(frame, error, true);
         return std::nullopt;
       }
@@ -253,20 +207,8 @@ class Run {
     state.rows = r.image.height;
     state.rows_written = 0;
     state.stage = WorkerState::kWriting;
-    WriteSettings write = settings_.write;
-    write.rows_written = [&state](int rows) { state.rows_written = rows; };
-    const bool ok = WriteInPlace(
-        frame.output,
-        [&](const std::string& path, std::string* why) {
-          return settings_.raw ? WriteRawFile(path, r.image, why)
-                               : WriteImageFile(path, r.image, write, why);
-        },
-        &error);
-    if (!ok) {
-      // The message names the partial file; the user knows the final one.
-      const std::string partial = PartialName(frame.output);
-      if (const size_t at = error.find(partial); at != std::string::npos)
-        error.replace(at, partial.size(), frame.output);
+    const auto rows_written = [&state](int rows) { state.rows_written = rows; };
+    if (!settings_.write(frame.output, r.image, rows_written, &error)) {
       Fail(frame, error, true);
       return std::nullopt;
     }
@@ -354,74 +296,9 @@ class Run {
 
 }  // namespace
 
-std::string ErrorText(PF_Err err) {
-  std::string name;
-  switch (err) {
-    case PF_Err_OUT_OF_MEMORY:
-      name = "out of memory (the output may be too large)";
-      break;
-    case A_Err_MISSING_SUITE:
-      name = "a host suite is missing";
-      break;
-    case PF_Err_INTERNAL_STRUCT_DAMAGED:
-      name = "internal structure damaged";
-      break;
-    case PF_Err_UNRECOGNIZED_PARAM_TYPE:
-      name = "unrecognised pixel format";
-      break;
-    case PF_Err_BAD_CALLBACK_PARAM:
-      name = "bad callback parameter";
-      break;
-    default:
-      name = "host error";
-      break;
-  }
-  return name + " (code " + std::to_string(err) + ")";
-}
-
-void ReportHostMessages(Host& host) {
-  // A sequence renders the same notice on every frame; once is enough.
-  static std::mutex mutex;
-  static std::set<std::string> shown;
-  std::vector<std::string> lines;
-  for (const Notice& n : host.notices) {
-    lines.push_back("notice: " + OneLine(Utf8(n.title)) + ": " + OneLine(Utf8(n.text)));
-  }
-  for (const std::string& msg : host.shown_messages)
-    lines.push_back("effect message: " + OneLine(msg));
-  host.shown_messages.clear();
-  host.notices.clear();
-  for (const std::string& line : lines) {
-    bool first;
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      first = shown.insert(line).second;
-    }
-    if (first) Console::Get().Message(line);
-  }
-}
-
 RunStats RenderFrames(Host& main, FrameFeed& feed, const RunSettings& settings,
                       const Receiver& receive) {
   return Run(main, feed, settings, receive).Go();
-}
-
-bool WriteInPlace(const std::string& path,
-                  const std::function<bool(const std::string&, std::string*)>& write,
-                  std::string* error) {
-  const std::string partial = PartialName(path);
-  std::error_code ec;
-  if (!write(partial, error)) {
-    fs::remove(partial, ec);
-    return false;
-  }
-  fs::rename(partial, path, ec);
-  if (ec) {
-    *error = "cannot write " + path + ": " + ec.message();
-    fs::remove(partial, ec);
-    return false;
-  }
-  return true;
 }
 
 }  // namespace devhost

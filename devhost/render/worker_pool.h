@@ -11,8 +11,6 @@
 
 #include "devhost/host/host.h"
 #include "devhost/host/image.h"
-#include "devhost/render/image_io.h"
-#include "devhost/render/raw_frames.h"
 
 namespace devhost {
 
@@ -35,14 +33,19 @@ class FrameFeed {
   virtual size_t Total() const = 0;  // 0 when not known in advance
 };
 
+// How workers read a frame's input file and write its output file; false with one line in error.
+using ReadFrame = std::function<bool(const std::string& path, Image* layer, std::string* error)>;
+using WriteFrame =
+    std::function<bool(const std::string& path, const Image& image,
+                       const std::function<void(int rows)>& rows_written, std::string* error)>;
+
 struct RunSettings {
   int jobs = 1;
   bool on_main_host = false;  // one worker, rendering on the main host (which holds the GPU)
   bool skip_existing = false;
   bool premiere = false;
-  std::optional<Depth> depth;    // the depth frames are read at; empty: each file's own
-  std::optional<RawLayout> raw;  // input and output files hold raw frames of this layout
-  WriteSettings write;
+  ReadFrame read;    // for frames with an input file
+  WriteFrame write;  // for frames with an output file
   bool single = false;  // a run of one frame: messages need not name it
 };
 
@@ -59,18 +62,5 @@ using Receiver = std::function<void(const Frame& frame, const Image& image)>;
 
 RunStats RenderFrames(Host& main, FrameFeed& feed, const RunSettings& settings,
                       const Receiver& receive);
-
-// The host's name for an effect error code, and the code.
-std::string ErrorText(PF_Err err);
-// Shows the notices and messages the effect gave the host (each text once per run) and clears
-// them: they are for the user even when the render succeeds (an interlaced frame renders red and
-// says why).
-void ReportHostMessages(Host& host);
-
-// Writes a file under its hidden partial name first and renames it into place, so that no
-// interrupted run leaves a truncated file under the final name.
-bool WriteInPlace(const std::string& path,
-                  const std::function<bool(const std::string&, std::string*)>& write,
-                  std::string* error);
 
 }  // namespace devhost

@@ -1,0 +1,84 @@
+#include "devhost/render/output_names.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "devhost/render/image_io.h"
+#include "devhost/render/options.h"
+
+namespace fs = std::filesystem;
+
+namespace devhost {
+
+namespace {
+
+bool EndsInSeparator(const std::string& path) {
+  return !path.empty() && (path.back() == '/' || path.back() == '\\');
+}
+
+}  // namespace
+
+std::string FormatNumber(double v) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%g", v);
+  return text;
+}
+
+std::string DefaultName(const std::string& input, const std::string& tag, bool float_samples) {
+  const fs::path in(input);
+  std::string ext = in.extension().string();
+  if (ext.empty() || (float_samples && !HoldsFloat(input))) ext = ".exr";
+  return in.stem().string() + tag + ext;
+}
+
+void CheckFolder(const std::string& folder, const std::string& output) {
+  std::error_code ec;
+  if (!folder.empty() && !fs::is_directory(folder, ec)) {
+    Fail("the folder " + folder + " does not exist (for -o " + output +
+         "); make it first, or end -o with / to have it made");
+  }
+}
+
+OutputPlace PlaceOutput(const std::string& output) {
+  std::error_code ec;
+  if (output.empty()) return {"out", "", true};
+  if (EndsInSeparator(output)) return {output, "", true};
+  if (fs::is_directory(output, ec)) return {output, "", false};
+  CheckFolder(fs::path(output).parent_path().string(), output);
+  return {"", output, false};
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  return (fs::path(folder) / name).string();
+}
+
+std::string PartialName(const std::string& final_path) {
+  const fs::path p(final_path);
+  std::string name = ".";
+  name.append(p.stem().string()).append(".partial").append(p.extension().string());
+  return (p.parent_path() / name).string();
+}
+
+bool WriteInPlace(const std::string& path,
+                  const std::function<bool(const std::string&, std::string*)>& write,
+                  std::string* error) {
+  const std::string partial = PartialName(path);
+  std::error_code ec;
+  if (!write(partial, error)) {
+    fs::remove(partial, ec);
+    // The message names the partial file; the user knows the final one.
+    if (const size_t at = error->find(partial); at != std::string::npos)
+      error->replace(at, partial.size(), path);
+    return false;
+  }
+  fs::rename(partial, path, ec);
+  if (ec) {
+    *error = "cannot write " + path + ": " + ec.message();
+    fs::remove(partial, ec);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace devhost
