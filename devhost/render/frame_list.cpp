@@ -37,12 +37,12 @@ std::optional<FramePattern> FramePattern::Parse(const std::string& path, std::st
     int width = 0;
     while (j < name.size() && IsDigit(name[j]))
       width = std::min(width * 10 + (name[j++] - '0'), 99);
-    if (j >= name.size() || name[j] != 'd' || found) {
+    // Spaces would pad a width without zeros, and no name read back holds them.
+    if (j >= name.size() || name[j] != 'd' || found || (width > 0 && !zeros)) {
       *error = path + ": a frame pattern holds one %d or %0Nd (e.g. shot_%04d.png)";
       return std::nullopt;
     }
     found = true;
-    pattern.zeros_ = zeros;
     pattern.width_ = width;
     part = &pattern.suffix_;
     i = j;
@@ -53,11 +53,9 @@ std::optional<FramePattern> FramePattern::Parse(const std::string& path, std::st
 }
 
 std::string FramePattern::Format(long number) const {
-  std::string digits = std::to_string(number < 0 ? -number : number);
-  if (static_cast<int>(digits.size()) + (number < 0) < width_) {
-    digits.insert(0, width_ - digits.size() - (number < 0), zeros_ ? '0' : ' ');
-  }
-  const std::string name = prefix_ + (number < 0 ? "-" : "") + digits + suffix_;
+  std::string digits = std::to_string(number);
+  if (static_cast<int>(digits.size()) < width_) digits.insert(0, width_ - digits.size(), '0');
+  const std::string name = prefix_ + digits + suffix_;
   return folder_.empty() ? name : (fs::path(folder_) / name).string();
 }
 
@@ -119,8 +117,9 @@ bool IsSequence(const std::vector<std::string>& inputs) {
   if (inputs.size() != 1) return inputs.size() > 1;
   std::string ignored;
   std::error_code ec;
-  return FramePattern::Parse(inputs[0], &ignored).has_value() || !ignored.empty() ||
-         fs::is_directory(inputs[0], ec);
+  if (fs::is_directory(inputs[0], ec)) return true;
+  if (fs::exists(inputs[0], ec)) return false;  // 50%.png is a file, not a pattern
+  return FramePattern::Parse(inputs[0], &ignored).has_value() || !ignored.empty();
 }
 
 bool ListFrames(const std::vector<std::string>& inputs, const std::optional<FrameRange>& range,
@@ -131,12 +130,18 @@ bool ListFrames(const std::vector<std::string>& inputs, const std::optional<Fram
   };
   for (const std::string& input : inputs) {
     std::error_code ec;
-    const std::optional<FramePattern> pattern = FramePattern::Parse(input, error);
+    // An existing file is a file, whatever its name holds.
+    const bool file = fs::exists(input, ec) && !fs::is_directory(input, ec);
+    const std::optional<FramePattern> pattern =
+        file ? std::nullopt : FramePattern::Parse(input, error);
     if (!error->empty()) return false;
     if (pattern) {
       if (range) {
-        for (long n = range->first; n <= range->last; ++n)
+        // Counted up to last, not past it: last may be the largest number there is.
+        for (long n = range->first;; ++n) {
           frames->push_back({pattern->Format(n), n});
+          if (n == range->last) break;
+        }
         continue;
       }
       const fs::path folder =

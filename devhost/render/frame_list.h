@@ -11,7 +11,8 @@
 
 namespace devhost {
 
-// A file name holding one %d or %0Nd, as in shot_%04d.png; %% stands for a percent sign.
+// A file name holding one %d or %0Nd, as in shot_%04d.png; %% stands for a percent sign. Only
+// forms whose names read back as their numbers are taken (not %3d, which pads with spaces).
 class FramePattern {
  public:
   // The pattern in a path's file name, or empty when it has none; a malformed one (two numbers,
@@ -25,8 +26,7 @@ class FramePattern {
 
  private:
   std::string folder_, prefix_, suffix_;
-  int width_ = 0;
-  bool zeros_ = false;
+  int width_ = 0;  // digits at least, padded with zeros
 };
 
 // Ordering of names that reads runs of digits as numbers: frame2 before frame10.

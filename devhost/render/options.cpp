@@ -88,6 +88,8 @@ void Fail(std::string message) { throw UserError{std::move(message)}; }
 
 namespace {
 
+constexpr long kMostFrames = 10000000;
+
 double ParseNumber(std::string_view option, std::string_view text) {
   double v = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
@@ -232,9 +234,11 @@ Options ParseArguments(int argc, char** argv) {
     } else if (name == "--frames") {
       const auto [first, last] = SplitPair(name, value(), '-', "A-B, e.g. 1-240");
       o.frames = FrameRange{ParseInteger(name, first), ParseInteger(name, last)};
-      if (o.frames->last < o.frames->first || o.frames->last - o.frames->first >= 10000000) {
-        Fail("--frames takes A-B with A <= B");
-      }
+      // Frame numbers are what file names hold: never negative, so B - A cannot overflow.
+      if (o.frames->first < 0 || o.frames->last < o.frames->first)
+        Fail("--frames takes A-B with 0 <= A <= B");
+      if (o.frames->last - o.frames->first >= kMostFrames)
+        Fail("--frames takes at most " + std::to_string(kMostFrames) + " frames");
     } else if (name == "--raw") {
       const auto [w, h] = SplitPair(name, value(), 'x', "WxH, e.g. 480x270");
       const long width = ParseInteger(name, w), height = ParseInteger(name, h);
