@@ -256,7 +256,10 @@ bool WriteImageFile(const std::string& path, const Image& image, const WriteSett
       data = rows.data();
     }
     ok = out->write_scanlines(y, y + n, 0, type, data);
-    if (ok && settings.rows_written) settings.rows_written(y + n);
+    if (ok && settings.rows_written && !settings.rows_written(y + n)) {
+      *error = "cannot write " + path + ": interrupted";
+      return false;
+    }
   }
   if (!ok || !out->close()) {
     *error = "cannot write " + path + ": " + OneLine(out->geterror());

@@ -46,8 +46,9 @@ bool IsImageFileName(const std::string& path);
 struct WriteSettings {
   // Colour (R, G, B from 0 to 1) to composite the image over, leaving no alpha; empty: RGBA.
   std::optional<std::array<double, 3>> background;
-  // Told the number of rows written so far, every few rows.
-  std::function<void(int rows)> rows_written;
+  // Told the number of rows written so far, every few rows; false stops the write, which then
+  // fails as interrupted.
+  std::function<bool(int rows)> rows_written;
 };
 
 // Writes an image with samples of its own depth, alpha unassociated, a band of rows at a time so

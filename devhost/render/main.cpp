@@ -21,15 +21,7 @@ using namespace devhost;
 
 namespace {
 
-int Run(int argc, char** argv) {
-  const Options o = ParseArguments(argc, argv);
-  const Mode mode = CheckOptions(o);
-  if (mode == Mode::Help) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
-  if (mode == Mode::Dialog) return RunDialog(o);
-  Console::Get().ShowProgress(!o.quiet && IsTerminal(stderr));
+int RunMode(const Options& o, Mode mode) {
   if (mode == Mode::RawStream || mode == Mode::Sequence) {
     Session s = SetUp(o, false);
     return mode == Mode::RawStream ? RunRawStream(o, s) : RunSequence(o, s);
@@ -60,6 +52,23 @@ int Run(int argc, char** argv) {
     default:
       return RunOne(o, s, input, std::move(layer));
   }
+}
+
+int Run(int argc, char** argv) {
+  const Options o = ParseArguments(argc, argv);
+  const Mode mode = CheckOptions(o);
+  if (mode == Mode::Help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (mode == Mode::Dialog) return RunDialog(o);
+  Console::Get().ShowProgress(!o.quiet && IsTerminal(stderr));
+  // An interrupt lets the run stop taking frames and remove what it was writing.
+  CatchInterrupts();
+  const int status = RunMode(o, mode);
+  if (InterruptStatus() == 0) return status;
+  Console::Get().Message("interrupted: the frames finished are kept, none is left half written");
+  return InterruptStatus();
 }
 
 // A resource the effect left unbalanced does not spoil the frame, but it is a fault to know of.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <thread>
 #include <vector>
@@ -84,7 +85,7 @@ class ListFeed : public FrameFeed {
   size_t next_ = 0;
 };
 
-const Receiver kNoReceiver = [](const Frame&, const Image&) {};
+const Receiver kNoReceiver = [](const Frame&, const Image&) { return true; };
 
 // Settings every run shares; frames with files are read and written as image files, or as raw
 // frames with --raw.
@@ -97,12 +98,13 @@ RunSettings BaseSettings(const Options& o) {
   }
   r.skip_existing = o.skip_existing;
   r.premiere = o.host == HostApp::PremierePro;
+  r.stopped = [] { return InterruptStatus() != 0; };
   if (o.raw) {
     const RawLayout layout{o.raw->first, o.raw->second, o.pix_fmt.value_or(PixFmt::Rgba)};
     r.read = [layout](const std::string& path, Image* layer, std::string* error) {
       return ReadRawFile(path, layout, layer, error);
     };
-    r.write = [](const std::string& path, const Image& image, const std::function<void(int)>&,
+    r.write = [](const std::string& path, const Image& image, const std::function<bool(int)>&,
                  std::string* error) {
       return WriteInPlace(
           path, [&](const std::string& to, std::string* why) { return WriteRawFile(to, image, why); },
@@ -113,7 +115,7 @@ RunSettings BaseSettings(const Options& o) {
       return ReadImageFile(path, depth, layer, error);
     };
     r.write = [background = o.background](const std::string& path, const Image& image,
-                                          const std::function<void(int)>& rows_written,
+                                          const std::function<bool(int)>& rows_written,
                                           std::string* error) {
       WriteSettings settings{background, rows_written};
       return WriteInPlace(
@@ -212,7 +214,10 @@ int RunCompare(const Options& o, Session& s, const std::string& input, Image lay
   std::vector<Image> cells;
   RunSettings settings = BaseSettings(o);
   const RunStats stats = RenderFrames(
-      *s.host, feed, settings, [&](const Frame&, const Image& image) { cells.push_back(image); });
+      *s.host, feed, settings, [&](const Frame&, const Image& image) {
+        cells.push_back(image);
+        return true;
+      });
   if (stats.failed > 0 || cells.size() != 9) return 1;
   const Image sheet = ComposeSheet(columns, rows, cells);
   if (place.make_folder) fs::create_directories(place.folder);
@@ -299,49 +304,42 @@ int RunRawStream(const Options& o, Session& s) {
     Fail("--raw reads frames from standard input: pipe them in, or name a file");
   if (to_stdout && IsTerminal(stdout))
     Fail("--raw writes frames to standard output: pipe them on, or use -o FILE");
-  std::FILE* in = stdin;
+  std::error_code ec;
+  if (!to_stdout) {
+    if (fs::is_directory(o.output, ec)) {
+      Fail("-o " + o.output + " is a folder: --raw writes one stream, to a file or standard output");
+    }
+    CheckFolder(fs::path(o.output).parent_path().string(), o.output);
+  }
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+      from_stdin ? nullptr : std::fopen(o.inputs[0].c_str(), "rb"), &std::fclose);
   if (from_stdin) {
     UseBinaryMode(stdin);
-  } else if ((in = std::fopen(o.inputs[0].c_str(), "rb")) == nullptr) {
+  } else if (!file) {
     Fail("cannot read " + o.inputs[0] + ": it cannot be opened");
   }
-  std::FILE* out = stdout;
-  std::string partial;
-  if (to_stdout) {
-    UseBinaryMode(stdout);
-  } else {
-    CheckFolder(fs::path(o.output).parent_path().string(), o.output);
-    partial = PartialName(o.output);
-    if ((out = std::fopen(partial.c_str(), "wb")) == nullptr) Fail("cannot write " + o.output);
-  }
-  const std::string source = from_stdin ? "standard input" : o.inputs[0];
-  const std::string target = to_stdout ? "standard output" : o.output;
-  RawStreamFeed feed(in, source, layout);
-  bool write_failed = false;
-  const RunStats stats =
+  RawStreamOutput out(to_stdout ? "" : o.output);
+  std::string error;
+  if (!out.Open(&error)) Fail(error);
+  RawStreamFeed feed(from_stdin ? stdin : file.get(), from_stdin ? "standard input" : o.inputs[0],
+                     layout);
+  RunStats stats =
       RenderFrames(*s.host, feed, BaseSettings(o), [&](const Frame& frame, const Image& image) {
-        if (write_failed) return;
-        if (!WriteRaw(out, image)) {
-          write_failed = true;
-          Console::Get().Message("cannot write " + frame.name + " to " + target);
-        }
+        if (out.Write(image, &error)) return true;
+        Console::Get().Message("cannot write " + frame.name + " to " + out.Name() + ": " + error);
+        return false;
       });
-  if (std::fflush(out) != 0) write_failed = true;
-  if (!from_stdin) std::fclose(in);
-  if (!to_stdout) {
-    write_failed = std::fclose(out) != 0 || write_failed;
-    std::error_code ec;
-    if (!write_failed) fs::rename(partial, o.output, ec);
-    if (write_failed || ec) {
-      fs::remove(partial, ec);
-      write_failed = true;
-    }
+  // A stream with a frame missing, or cut short, is never given its name.
+  if (stats.failed == 0 && InterruptStatus() == 0 && !out.Finish(&error)) {
+    Console::Get().Message(error);
+    stats.failed += stats.written;
+    stats.written = 0;
   }
   if (!o.quiet) {
-    Console::Get().Message(SummaryText(stats, s.host->params, " to " + target) + " (" +
+    Console::Get().Message(SummaryText(stats, s.host->params, " to " + out.Name()) + " (" +
                            PixFmtName(layout.fmt) + ")");
   }
-  return stats.failed > 0 || write_failed ? 1 : 0;
+  return stats.failed > 0 ? 1 : 0;
 }
 
 }  // namespace devhost

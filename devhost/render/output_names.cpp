@@ -6,6 +6,7 @@
 
 #include "devhost/render/image_io.h"
 #include "devhost/render/options.h"
+#include "devhost/render/platform.h"
 
 namespace fs = std::filesystem;
 
@@ -70,6 +71,11 @@ bool WriteInPlace(const std::string& path,
     // The message names the partial file; the user knows the final one.
     if (const size_t at = error->find(partial); at != std::string::npos)
       error->replace(at, partial.size(), path);
+    return false;
+  }
+  if (std::string why; !FlushToDisk(partial, &why)) {
+    *error = "cannot write " + path + ": " + why;
+    fs::remove(partial, ec);
     return false;
   }
   fs::rename(partial, path, ec);

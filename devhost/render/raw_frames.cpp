@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <new>
 
 #include "devhost/render/console.h"
 #include "devhost/render/image_io.h"
+#include "devhost/render/output_names.h"
+#include "devhost/render/platform.h"
 
 namespace devhost {
 
@@ -118,14 +123,25 @@ bool ReadRawFile(const std::string& path, const RawLayout& layout, Image* image,
 bool WriteRawFile(const std::string& path, const Image& image, std::string* error) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   bool ok = file != nullptr && WriteRaw(file, image);
+  const int why = errno;
   if (file != nullptr) ok = std::fclose(file) == 0 && ok;
-  if (!ok) *error = "cannot write " + path;
+  if (!ok) *error = "cannot write " + path + ": " + std::strerror(ok ? errno : why);
   return ok;
 }
 
 FrameFeed::Result RawStreamFeed::Next(Frame* frame) {
-  const size_t got = ReadFrameBytes(from_, &bytes_, layout_.FrameBytes());
   ++count_;
+  try {
+    return Read(frame);
+  } catch (const std::bad_alloc&) {
+    Console::Get().Message("frame " + std::to_string(count_) + " of " + source_ +
+                           ": out of memory");
+    return kFailed;
+  }
+}
+
+FrameFeed::Result RawStreamFeed::Read(Frame* frame) {
+  const size_t got = ReadFrameBytes(from_, &bytes_, layout_.FrameBytes());
   if (got == 0 && !std::ferror(from_)) return kEnd;
   if (got < layout_.FrameBytes()) {
     Console::Get().Message("frame " + std::to_string(count_) + " of " + source_ + " is short: " +
@@ -136,6 +152,59 @@ FrameFeed::Result RawStreamFeed::Next(Frame* frame) {
   frame->name = "frame " + std::to_string(count_) + " of " + source_;
   frame->layer = FromRaw(layout_, bytes_.data());
   return kFrame;
+}
+
+RawStreamOutput::RawStreamOutput(const std::string& path)
+    : path_(path == "-" ? "" : path), name_(path_.empty() ? "standard output" : path_) {}
+
+RawStreamOutput::~RawStreamOutput() {
+  if (path_.empty() || file_ == nullptr) return;
+  std::fclose(file_);
+  std::error_code ec;
+  std::filesystem::remove(partial_, ec);
+}
+
+bool RawStreamOutput::Open(std::string* error) {
+  if (path_.empty()) {
+    UseBinaryMode(stdout);
+    file_ = stdout;
+    return true;
+  }
+  partial_ = PartialName(path_);
+  file_ = std::fopen(partial_.c_str(), "wb");
+  if (file_ == nullptr) *error = "cannot write " + path_ + ": " + std::strerror(errno);
+  return file_ != nullptr;
+}
+
+bool RawStreamOutput::Write(const Image& image, std::string* error) {
+  // Flushed frame by frame: a frame counts once its bytes have left, and a reader that is gone
+  // shows at once.
+  if (WriteRaw(file_, image) && std::fflush(file_) == 0) return true;
+  *error = std::strerror(errno);
+  return false;
+}
+
+bool RawStreamOutput::Finish(std::string* error) {
+  if (path_.empty()) {
+    if (std::fflush(file_) == 0) return true;
+    *error = "cannot write standard output: " + std::string(std::strerror(errno));
+    return false;
+  }
+  const bool closed = std::fclose(file_) == 0;
+  file_ = nullptr;
+  std::error_code ec;
+  std::string why = closed ? "" : std::strerror(errno);
+  bool ok = closed && FlushToDisk(partial_, &why);
+  if (!ok) {
+    *error = "cannot write " + path_ + ": " + why;
+  } else {
+    std::filesystem::rename(partial_, path_, ec);
+    if (ec) *error = "cannot write " + path_ + ": " + ec.message();
+    ok = !ec;
+  }
+  if (ok) return true;
+  std::filesystem::remove(partial_, ec);
+  return false;
 }
 
 }  // namespace devhost

@@ -46,7 +46,8 @@ bool ReadRawFile(const std::string& path, const RawLayout& layout, Image* image,
                  std::string* error);
 bool WriteRawFile(const std::string& path, const Image& image, std::string* error);
 
-// Frames read one after another from a stream; a short last frame is an error naming it.
+// Frames read one after another from a stream; a short last frame, or one too large to hold, is
+// an error naming it.
 class RawStreamFeed : public FrameFeed {
  public:
   RawStreamFeed(std::FILE* from, std::string source, const RawLayout& layout)
@@ -55,11 +56,34 @@ class RawStreamFeed : public FrameFeed {
   size_t Total() const override { return 0; }
 
  private:
+  Result Read(Frame* frame);
+
   std::FILE* from_;
   std::string source_;
   RawLayout layout_;
   std::vector<uint8_t> bytes_;
   size_t count_ = 0;
+};
+
+// Where a raw stream goes: standard output, or a file written under its partial name and renamed
+// into place once the stream is complete. A file not finished is removed.
+class RawStreamOutput {
+ public:
+  explicit RawStreamOutput(const std::string& path);  // "" or "-": standard output
+  ~RawStreamOutput();
+  RawStreamOutput(const RawStreamOutput&) = delete;
+  RawStreamOutput& operator=(const RawStreamOutput&) = delete;
+
+  bool Open(std::string* error);
+  // Writes a frame and hands its bytes on, out of this process's buffers; false with the reason.
+  bool Write(const Image& image, std::string* error);
+  // The file closed and given its final name (standard output: flushed).
+  bool Finish(std::string* error);
+  const std::string& Name() const { return name_; }  // "standard output" or the path
+
+ private:
+  std::string path_, partial_, name_;
+  std::FILE* file_ = nullptr;
 };
 
 }  // namespace devhost

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -97,9 +98,16 @@ class Run {
     std::unique_lock<std::mutex> lock(feed_mutex_);
     feed_cv_.wait(lock,
                   [this] { return feed_done_ || in_flight_ < static_cast<size_t>(2 * workers_); });
+    if (!feed_done_ && settings_.stopped()) feed_done_ = true;
     if (feed_done_) return false;
     *frame = Frame();
-    const FrameFeed::Result r = feed_.Next(frame);
+    FrameFeed::Result r;
+    try {
+      r = feed_.Next(frame);
+    } catch (const std::bad_alloc&) {
+      Console::Get().Message("frame " + std::to_string(taken_ + 1) + ": out of memory");
+      r = FrameFeed::kFailed;
+    }
     if (r != FrameFeed::kFrame) {
       if (r == FrameFeed::kFailed) ++failed_;
       feed_done_ = true;
@@ -112,19 +120,47 @@ class Run {
   }
 
   // Hands back frames without an output file, in order; image empty for a frame that failed.
-  void Deliver(const Frame& frame, std::optional<Image> image) {
+  // They make one stream: after a frame that failed, or one the receiver could not take, no
+  // later frame is handed back (it would take the missing one's place) and the run stops.
+  void Deliver(Frame frame, std::optional<Image> image) {
     std::lock_guard<std::mutex> lock(deliver_mutex_);
-    pending_.emplace(frame.index, std::make_pair(frame, std::move(image)));
+    const size_t index = frame.index;
+    pending_.emplace(index, std::make_pair(std::move(frame), std::move(image)));
     for (auto it = pending_.find(delivered_); it != pending_.end();
          it = pending_.find(delivered_)) {
-      if (it->second.second) {
-        receive_(it->second.first, *it->second.second);
-        ++written_;
+      if (!broken_) {
+        if (!it->second.second) {
+          broken_ = true;
+        } else if (Receive(it->second.first, *it->second.second)) {
+          ++written_;
+        } else {
+          ++failed_;
+          broken_ = true;
+        }
+        if (broken_) Stop();
       }
       pending_.erase(it);
       ++delivered_;
       Leave();
     }
+  }
+
+  bool Receive(const Frame& frame, const Image& image) {
+    try {
+      return receive_(frame, image);
+    } catch (const std::bad_alloc&) {
+      Console::Get().Message(frame.name + ": out of memory");
+      return false;
+    }
+  }
+
+  // No frame is taken from now on.
+  void Stop() {
+    {
+      std::lock_guard<std::mutex> lock(feed_mutex_);
+      feed_done_ = true;
+    }
+    feed_cv_.notify_all();
   }
 
   // A frame is in flight from the moment it is taken until it is written or handed back.
@@ -146,10 +182,17 @@ class Run {
       }
       state.since = Since(start_);
       host.params = frame.params.value_or(settings);
-      std::optional<Image> image = RenderOne(host, frame, state);
+      std::optional<Image> image;
+      try {
+        image = RenderOne(host, frame, state);
+      } catch (const std::bad_alloc&) {
+        // Reading, the host's worlds or writing: one frame too large fails, not the run.
+        frame.layer = Image();
+        Fail(frame, frame.name + ": out of memory", true);
+      }
       state.stage = WorkerState::kIdle;
       if (frame.output.empty()) {
-        Deliver(frame, std::move(image));
+        Deliver(std::move(frame), std::move(image));
       } else {
         Leave();
       }
@@ -203,13 +246,17 @@ class Run {
     }
     frame.layer = Image();  // no longer needed while the output is written
     if (frame.output.empty()) return std::move(r.image);
+    if (settings_.stopped()) return std::nullopt;
 
     state.rows = r.image.height;
     state.rows_written = 0;
     state.stage = WorkerState::kWriting;
-    const auto rows_written = [&state](int rows) { state.rows_written = rows; };
+    const auto rows_written = [&](int rows) {
+      state.rows_written = rows;
+      return !settings_.stopped();
+    };
     if (!settings_.write(frame.output, r.image, rows_written, &error)) {
-      Fail(frame, error, true);
+      if (!settings_.stopped()) Fail(frame, error, true);
       return std::nullopt;
     }
     ++written_;
@@ -220,7 +267,11 @@ class Run {
   void Tick() {
     std::unique_lock<std::mutex> lock(tick_mutex_);
     while (!stopping_) {
-      Console::Get().Progress(ProgressText());
+      try {
+        Console::Get().Progress(ProgressText());
+      } catch (const std::bad_alloc&) {
+        // The line waits for the next tick.
+      }
       tick_cv_.wait_for(lock, std::chrono::milliseconds(250));
     }
   }
@@ -283,6 +334,7 @@ class Run {
 
   std::mutex deliver_mutex_;
   std::map<size_t, std::pair<Frame, std::optional<Image>>> pending_;
+  bool broken_ = false;  // the frames handed back have a gap: none follow
 
   std::atomic<size_t> written_{0}, failed_{0}, skipped_{0};
   std::mutex stats_mutex_;

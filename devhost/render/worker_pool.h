@@ -1,8 +1,9 @@
 // tessgrain-render's frames through the loaded module the way a host renders several frames of
 // one effect at once: one host with the global data, and a render thread of it (a Host of its
 // own, devhost's NewRenderThread) per worker. Each worker reads, renders and writes whole frames,
-// so reading and writing of some frames overlap the rendering of others; frames without an
-// output file are handed back in order, with at most two per worker in flight.
+// through the reader and writer it is given, so reading and writing of some frames overlap the
+// rendering of others; frames without an output file are handed back in order, with at most two
+// per worker in flight, and a frame missing from them ends the run.
 #pragma once
 #include <cstddef>
 #include <functional>
@@ -35,9 +36,10 @@ class FrameFeed {
 
 // How workers read a frame's input file and write its output file; false with one line in error.
 using ReadFrame = std::function<bool(const std::string& path, Image* layer, std::string* error)>;
+// rows_written is told the rows written so far; false from it stops the write.
 using WriteFrame =
     std::function<bool(const std::string& path, const Image& image,
-                       const std::function<void(int rows)>& rows_written, std::string* error)>;
+                       const std::function<bool(int rows)>& rows_written, std::string* error)>;
 
 struct RunSettings {
   int jobs = 1;
@@ -46,6 +48,9 @@ struct RunSettings {
   bool premiere = false;
   ReadFrame read;    // for frames with an input file
   WriteFrame write;  // for frames with an output file
+  // Whether to stop (an interrupt): no frame is taken, rendered frames are not written, and
+  // writes under way are abandoned; none of them counts as failed.
+  std::function<bool()> stopped = [] { return false; };
   bool single = false;  // a run of one frame: messages need not name it
 };
 
@@ -57,8 +62,9 @@ struct RunStats {
   bool on_gpu = false;
 };
 
-// Frames without an output file, in frame order, one call at a time.
-using Receiver = std::function<void(const Frame& frame, const Image& image)>;
+// Takes frames without an output file, in frame order, one call at a time; false when it could
+// not (it says why), which ends the run. A frame counts as written once it was taken.
+using Receiver = std::function<bool(const Frame& frame, const Image& image)>;
 
 RunStats RenderFrames(Host& main, FrameFeed& feed, const RunSettings& settings,
                       const Receiver& receive);

@@ -3,6 +3,8 @@
 // number of render threads, frame numbers that carry over, gaps, ranges and folders, and frames
 // through a pipe in their order.
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "tool_run.h"
 
@@ -117,6 +119,28 @@ TEST_F(Sequence, RawFramesThroughAPipeComeOutInOrderAsTheFilesDo) {
   EXPECT_NE(r.err.find("frame 13 of standard input is short: 10 of 140 bytes"), std::string::npos)
       << r.err;
   EXPECT_TRUE(r.out == expected);
+}
+
+// Only bytes safely written count: a stream that cannot go where it was sent claims no frame, and
+// a frame whose file cannot take its final name is named with the reason.
+TEST_F(Sequence, NoFrameIsClaimedThatWasNotWritten) {
+  Spill("three.raw", RawFrame(1) + RawFrame(2) + RawFrame(3));
+  fs::create_directories("somefolder");
+  ToolRun r = Run(kRaw + "three.raw -o somefolder");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.err.find("written"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("somefolder"), std::string::npos) << r.err;
+  EXPECT_TRUE(FilesIn("somefolder").empty());
+
+  fs::create_directories("seq");
+  Spill("seq/f_1.raw", RawFrame(1));
+  Spill("seq/f_2.raw", RawFrame(2));
+  fs::create_directories("up/f_2_x3.raw");
+  r = Run(kRaw + "seq -o up/");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("cannot write up/f_2_x3.raw: "), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("1 frame written to up/, 1 failed"), std::string::npos) << r.out;
+  EXPECT_EQ(FilesIn("up"), (std::set<std::string>{"f_1_x3.raw", "f_2_x3.raw"}));
 }
 
 }  // namespace
