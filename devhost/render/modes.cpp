@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -107,7 +106,8 @@ RunSettings BaseSettings(const Options& o) {
     r.write = [](const std::string& path, const Image& image, const std::function<bool(int)>&,
                  std::string* error) {
       return WriteInPlace(
-          path, [&](const std::string& to, std::string* why) { return WriteRawFile(to, image, why); },
+          path,
+          [&](const std::string& to, std::string* why) { return WriteRawFile(to, image, why); },
           error);
     };
   } else {
@@ -146,6 +146,14 @@ Image ReadOne(const Options& o, const std::string& input) {
   return layer;
 }
 
+// With --skip-existing, an output that exists is left as it is, and that is a success.
+bool Skipped(const Options& o, const std::string& output) {
+  std::error_code ec;
+  if (!o.skip_existing || !fs::exists(output, ec)) return false;
+  if (!o.quiet) Console::Get().Message("skipped " + output + " (already written)");
+  return true;
+}
+
 void CheckFloatOutput(const Image& layer, const std::string& output) {
   // Refused before rendering, which may take a while at a large scale.
   if (layer.depth == Depth::F32 && !HoldsFloat(output)) {
@@ -161,8 +169,8 @@ int RunOne(const Options& o, Session& s, const std::string& input, Image layer) 
           : Join(place.folder, DefaultName(input, "_x" + FormatNumber(s.host->params.scale),
                                            layer.depth == Depth::F32));
   CheckFloatOutput(layer, output);
-  std::error_code ec;
-  if (fs::equivalent(input, output, ec)) Fail(output + " would overwrite its own input");
+  RefuseOverwrites({input}, {output});
+  if (Skipped(o, output)) return 0;
   WarnAboutAlpha(o, output);
   if (place.make_folder) fs::create_directories(place.folder);
   RunSettings settings = BaseSettings(o);
@@ -196,6 +204,8 @@ int RunCompare(const Options& o, Session& s, const std::string& input, Image lay
           ? place.file
           : Join(place.folder, DefaultName(input, scale + "_compare", float_samples));
   CheckFloatOutput(layer, output);
+  RefuseOverwrites({input}, {output});
+  if (Skipped(o, output)) return 0;
   WarnAboutAlpha(o, output);
 
   std::vector<Frame> frames;
@@ -213,8 +223,8 @@ int RunCompare(const Options& o, Session& s, const std::string& input, Image lay
   ListFeed feed(std::move(frames));
   std::vector<Image> cells;
   RunSettings settings = BaseSettings(o);
-  const RunStats stats = RenderFrames(
-      *s.host, feed, settings, [&](const Frame&, const Image& image) {
+  const RunStats stats =
+      RenderFrames(*s.host, feed, settings, [&](const Frame&, const Image& image) {
         cells.push_back(image);
         return true;
       });
@@ -267,17 +277,19 @@ int RunSequence(const Options& o, Session& s) {
   const bool float_samples = o.depth == Depth::F32;
   const std::string scale = "_x" + FormatNumber(s.host->params.scale);
   std::vector<Frame> frames;
-  std::set<std::string> outputs;
+  std::vector<std::string> inputs, outputs;
   for (size_t i = 0; i < sources.size(); ++i) {
     Frame f;
     f.name = f.input = sources[i].path;
     f.output = pattern ? pattern->Format(sources[i].number.value_or(static_cast<long>(i + 1)))
                        : Join(place.folder, DefaultName(f.input, scale, float_samples));
-    if (!outputs.insert(f.output).second) Fail("two frames would be written to " + f.output);
-    std::error_code ec;
-    if (fs::equivalent(f.input, f.output, ec)) Fail(f.output + " would overwrite its own input");
+    inputs.push_back(f.input);
+    outputs.push_back(f.output);
     frames.push_back(std::move(f));
   }
+  // All of them before the first frame renders: a folder into itself would otherwise read back
+  // what it has just written.
+  RefuseOverwrites(inputs, outputs);
   if (float_samples && !o.raw && !HoldsFloat(frames[0].output)) {
     Fail("float output needs an .exr, .tif or .tiff file, not " + frames[0].output);
   }
@@ -307,9 +319,12 @@ int RunRawStream(const Options& o, Session& s) {
   std::error_code ec;
   if (!to_stdout) {
     if (fs::is_directory(o.output, ec)) {
-      Fail("-o " + o.output + " is a folder: --raw writes one stream, to a file or standard output");
+      Fail("-o " + o.output +
+           " is a folder: --raw writes one stream, to a file or standard output");
     }
     CheckFolder(fs::path(o.output).parent_path().string(), o.output);
+    RefuseOverwrites(from_stdin ? std::vector<std::string>{} : o.inputs, {o.output});
+    if (Skipped(o, o.output)) return 0;
   }
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
       from_stdin ? nullptr : std::fopen(o.inputs[0].c_str(), "rb"), &std::fclose);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 #include "devhost/render/image_io.h"
@@ -16,6 +17,23 @@ namespace {
 
 bool EndsInSeparator(const std::string& path) {
   return !path.empty() && (path.back() == '/' || path.back() == '\\');
+}
+
+// The path with links resolved as far as it exists, and . and .. taken out.
+std::string Canonical(const std::string& path) {
+  std::error_code ec;
+  const fs::path canonical = fs::weakly_canonical(path, ec);
+  return ec ? fs::absolute(path, ec).lexically_normal().string() : canonical.string();
+}
+
+// A second name of one of the files (a hard link), which no canonical path shows.
+const std::string* HardLinked(const std::string& output, const std::vector<std::string>& inputs) {
+  std::error_code ec;
+  if (fs::hard_link_count(output, ec) < 2 || ec) return nullptr;
+  for (const std::string& input : inputs) {
+    if (fs::equivalent(input, output, ec)) return &input;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -52,6 +70,25 @@ OutputPlace PlaceOutput(const std::string& output) {
 
 std::string Join(const std::string& folder, const std::string& name) {
   return (fs::path(folder) / name).string();
+}
+
+void RefuseOverwrites(const std::vector<std::string>& inputs,
+                      const std::vector<std::string>& outputs) {
+  std::map<std::string, const std::string*> read;
+  for (const std::string& input : inputs) read.emplace(Canonical(input), &input);
+  std::map<std::string, const std::string*> written;
+  for (const std::string& output : outputs) {
+    const std::string key = Canonical(output);
+    if (!written.emplace(key, &output).second) {
+      Fail("two frames would be written to " + output + " (also named " + *written[key] + ")");
+    }
+    for (const std::string& file : {key, Canonical(PartialName(output))}) {
+      if (const auto it = read.find(file); it != read.end())
+        Fail(output + " would overwrite the input " + *it->second);
+    }
+    if (const std::string* input = HardLinked(output, inputs))
+      Fail(output + " would overwrite the input " + *input);
+  }
 }
 
 std::string PartialName(const std::string& final_path) {

@@ -28,6 +28,12 @@ OutputPlace PlaceOutput(const std::string& output);
 void CheckFolder(const std::string& folder, const std::string& output);
 std::string Join(const std::string& folder, const std::string& name);
 
+// Refuses, as a UserError and before anything renders, outputs that would destroy what the run
+// reads or writes: an output (or its partial file) that is an input, and two outputs that are one
+// file. Paths are compared in canonical form, so other spellings and links count too.
+void RefuseOverwrites(const std::vector<std::string>& inputs,
+                      const std::vector<std::string>& outputs);
+
 // The file that an interrupted write leaves instead of the final one: hidden, in the same folder,
 // with the same extension, so that the format and the folder listing stay right.
 std::string PartialName(const std::string& final_path);

@@ -144,9 +144,9 @@ FrameFeed::Result RawStreamFeed::Read(Frame* frame) {
   const size_t got = ReadFrameBytes(from_, &bytes_, layout_.FrameBytes());
   if (got == 0 && !std::ferror(from_)) return kEnd;
   if (got < layout_.FrameBytes()) {
-    Console::Get().Message("frame " + std::to_string(count_) + " of " + source_ + " is short: " +
-                           std::to_string(got) + " of " + std::to_string(layout_.FrameBytes()) +
-                           " bytes");
+    Console::Get().Message("frame " + std::to_string(count_) + " of " + source_ +
+                           " is short: " + std::to_string(got) + " of " +
+                           std::to_string(layout_.FrameBytes()) + " bytes");
     return kFailed;
   }
   frame->name = "frame " + std::to_string(count_) + " of " + source_;

@@ -43,8 +43,8 @@ TEST(FramePattern, EveryNameAPatternWritesReadsBackAsItsNumber) {
 
 TEST(FramePattern, PatternsThatCannotReadBackTheirNamesAreRefused) {
   // A width without zeros pads with spaces, which no name read back as a number holds.
-  for (const char* text : {"f_%3d.png", "f_%d_%d.png", "f_%s.png", "f_%-3d.png", "f_%.png",
-                           "f_%", "f_%+d.png"}) {
+  for (const char* text :
+       {"f_%3d.png", "f_%d_%d.png", "f_%s.png", "f_%-3d.png", "f_%.png", "f_%", "f_%+d.png"}) {
     SCOPED_TRACE(text);
     std::string error;
     EXPECT_FALSE(FramePattern::Parse(text, &error));
@@ -59,7 +59,8 @@ class FrameListTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("tg-frames-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+           ("tg-frames-" +
+            std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }

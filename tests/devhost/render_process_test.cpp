@@ -24,7 +24,7 @@ struct Launch {
   std::vector<std::string> args;
   std::string in = "/dev/null";
   std::string out = "out.txt";
-  int out_fd = -1;  // instead of out: an open descriptor (a pipe's end)
+  int out_fd = -1;    // instead of out: an open descriptor (a pipe's end)
   rlim_t memory = 0;  // address space limit in bytes; 0: none
   bool ignore_sigpipe = false;
 };
@@ -39,7 +39,8 @@ pid_t Start(const Launch& l) {
   if (pid != 0) return pid;
   // The child: only calls that are safe after fork.
   const int in = open(l.in.c_str(), O_RDONLY);
-  const int out = l.out_fd >= 0 ? l.out_fd : open(l.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int out =
+      l.out_fd >= 0 ? l.out_fd : open(l.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int err = open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (in < 0 || out < 0 || err < 0) _exit(126);
   dup2(in, 0);
@@ -130,8 +131,8 @@ TEST_F(RenderProcess, AStreamEndsWhenItsReaderIsGone) {
   int ends[2];
   ASSERT_EQ(pipe(ends), 0);
   close(ends[0]);
-  const pid_t pid = Start({.args = {"--raw", "64x64", "/dev/zero"}, .out_fd = ends[1],
-                           .ignore_sigpipe = true});
+  const pid_t pid =
+      Start({.args = {"--raw", "64x64", "/dev/zero"}, .out_fd = ends[1], .ignore_sigpipe = true});
   close(ends[1]);
   EXPECT_EQ(WaitFor(pid, 30), 1) << "-1: still running after 30 s";
   EXPECT_NE(Slurp("err.txt").find("cannot write frame 1 of /dev/zero to standard output"),

@@ -121,6 +121,36 @@ TEST_F(Sequence, RawFramesThroughAPipeComeOutInOrderAsTheFilesDo) {
   EXPECT_TRUE(r.out == expected);
 }
 
+// Before any frame renders, an output that is an input is refused however it is spelt: nothing is
+// written and every input stays as it was.
+TEST_F(Sequence, OutputsNeverReplaceInputs) {
+  const std::string clip = RawFrame(1) + RawFrame(2);
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {"clip.raw -o clip.raw", "clip.raw"},
+      {"clip.raw -o inx/../clip.raw", "inx/../clip.raw"},
+      {"inx -o inx/", "inx/a_x3.raw"},
+      {"inx/a_x3.raw inx/a.raw -o inx/a_x%d.raw", "inx/a_x3.raw"},
+  };
+#ifndef _WIN32
+  fs::create_symlink("clip.raw", "link.raw");
+  cases.push_back({"link.raw -o clip.raw", "clip.raw"});
+#endif
+  for (const auto& [args, output] : cases) {
+    SCOPED_TRACE(args);
+    Spill("clip.raw", clip);
+    fs::remove_all("inx");
+    fs::create_directories("inx");
+    Spill("inx/a.raw", RawFrame(3));
+    Spill("inx/a_x3.raw", RawFrame(4));  // unrelated to a.raw, but a.raw's default output name
+    const ToolRun r = Run(kRaw + args);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_NE(r.err.find(output + " would overwrite the input "), std::string::npos) << r.err;
+    EXPECT_TRUE(Slurp("clip.raw") == clip) << "the clip was replaced";
+    EXPECT_TRUE(Slurp("inx/a_x3.raw") == RawFrame(4)) << "inx/a_x3.raw was replaced";
+    EXPECT_EQ(FilesIn("inx").size(), 2u);
+  }
+}
+
 // Only bytes safely written count: a stream that cannot go where it was sent claims no frame, and
 // a frame whose file cannot take its final name is named with the reason.
 TEST_F(Sequence, NoFrameIsClaimedThatWasNotWritten) {

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "image_files.h"
 #include "tool_run.h"
 
 extern char** environ;
@@ -23,42 +24,6 @@ namespace {
 
 using namespace tool_run;
 using RenderTool = ToolTest;
-
-// Writes interleaved samples of the given type; alpha, when present, as stored (unassociated).
-template <class T>
-void WriteFile(const std::string& path, int w, int h, int channels, OIIO::TypeDesc type,
-               const std::vector<T>& data) {
-  auto out = OIIO::ImageOutput::create(path);
-  ASSERT_TRUE(out) << OIIO::geterror();
-  OIIO::ImageSpec spec(w, h, channels, type);
-  spec.attribute("oiio:UnassociatedAlpha", 1);
-  ASSERT_TRUE(out->open(path, spec)) << out->geterror();
-  ASSERT_TRUE(out->write_image(type, data.data())) << out->geterror();
-  ASSERT_TRUE(out->close());
-}
-
-template <class T>
-struct FileImage {
-  OIIO::ImageSpec spec;
-  std::vector<T> data;
-  const T* At(int x, int y) const {
-    return data.data() + (size_t(y) * spec.width + x) * spec.nchannels;
-  }
-};
-
-template <class T>
-FileImage<T> ReadFile(const std::string& path, OIIO::TypeDesc type) {
-  FileImage<T> img;
-  OIIO::ImageSpec config;
-  config.attribute("oiio:UnassociatedAlpha", 1);
-  auto in = OIIO::ImageInput::open(path, &config);
-  EXPECT_TRUE(in) << OIIO::geterror();
-  if (!in) return img;
-  img.spec = in->spec();
-  img.data.resize(size_t(img.spec.width) * img.spec.height * img.spec.nchannels);
-  EXPECT_TRUE(in->read_image(0, 0, 0, img.spec.nchannels, type, img.data.data())) << in->geterror();
-  return img;
-}
 
 TEST_F(RenderTool, RefusesBadRequestsWithOneLineAndNoOutput) {
   WriteFile<uint8_t>(Path("tiny.png"), 2, 2, 3, OIIO::TypeDesc::UINT8, std::vector<uint8_t>(12, 9));
@@ -284,14 +249,6 @@ TEST_F(RenderTool, DialogRunsThePopupRoundTripWithTheCompanion) {
   EXPECT_NE(r.out.find("\nsent: json:{\"closed\":true,"), std::string::npos) << r.out;
   EXPECT_EQ(r.err, "");
   EXPECT_FALSE(fs::exists(dir_ / "out"));  // nothing rendered
-}
-
-// An image whose pixels differ from each other and from their neighbours, alpha included.
-std::vector<uint8_t> Pixels(int w, int h, int seed) {
-  std::vector<uint8_t> px(size_t(w) * h * 4);
-  for (size_t i = 0; i < px.size(); ++i) px[i] = uint8_t((i * 37 + seed * 101) % 256);
-  for (size_t i = 3; i < px.size(); i += 8) px[i] = 255;
-  return px;
 }
 
 // Starts a program, its output going to a file; the caller waits.
@@ -599,6 +556,33 @@ TEST_F(RenderTool, BrokenImageFilesAreRefusedWithAMessage) {
     EXPECT_FALSE(fs::exists("out.png"));
   }
   EXPECT_GE(files, 8u);
+}
+
+// A single output follows the rules of a sequence: never over its input, and --skip-existing on
+// one that is written is a success that says so.
+TEST_F(RenderTool, SingleOutputsNeverReplaceTheirInputAndSkipWhatIsWritten) {
+  WriteFile(Path("victim.png"), 4, 3, 4, OIIO::TypeDesc::UINT8, Pixels(4, 3, 1));
+  const std::string before = Slurp("victim.png");
+  ToolRun r = Run("victim.png --compare -o victim.png");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("victim.png would overwrite the input victim.png"), std::string::npos)
+      << r.err;
+  EXPECT_TRUE(Slurp("victim.png") == before) << "the input was replaced";
+
+  Spill("v.raw", std::string(4 * 3 * 4, '\x40'));
+  for (const std::string args :
+       {"victim.png -o up.png", "victim.png --compare -o up.png", "--raw 4x3 v.raw -o up.raw"}) {
+    SCOPED_TRACE(args);
+    r = Run(args);
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    const std::string output = args.substr(args.rfind(' ') + 1);
+    const std::string written = Slurp(output);
+    r = Run(args + " --skip-existing");
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_NE((r.out + r.err).find("skipped " + output + " (already written)"), std::string::npos)
+        << r.out << r.err;
+    EXPECT_TRUE(Slurp(output) == written);
+  }
 }
 
 }  // namespace
