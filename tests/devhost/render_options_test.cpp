@@ -1,5 +1,5 @@
-// tessgrain-render's command line in process: what each option takes, what it refuses and why, and
-// the checks between options, all before anything is loaded or read.
+// tessgrain-render's command line in process: what each option takes, what it refuses and why, the
+// checks between options and the mode they pick, all before anything is loaded or read.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -79,6 +79,58 @@ TEST(RenderOptions, ValuesAreTakenAsWritten) {
   EXPECT_EQ(o.jobs, 3);
   EXPECT_EQ(o.host, HostApp::PremierePro);
   EXPECT_EQ(o.output, "x/");
+}
+
+TEST(RenderOptions, OptionsThatDoNotGoTogetherAreRefusedBeforeAnythingRuns) {
+  const struct {
+    const char* args;
+    const char* says;
+  } cases[] = {
+      {"a.png --host premiere --print-geometry", "--print-geometry shows the After Effects"},
+      {"a.png --host premiere --depth 16", "Premiere Pro renders 8-bit and float frames only"},
+      {"a.png --pix-fmt rgba", "--pix-fmt goes with --raw WxH"},
+      {"--raw 2x2 --depth 8", "with --raw the depth follows --pix-fmt"},
+      {"--raw 2x2 --compare", "--compare takes an image file, not raw frames"},
+      {"a.png b.png --compare", "--compare takes one image"},
+      {"a.png --frames 1-2", "--frames selects frames of a folder or a pattern"},
+      {"a.png b.png --print-geometry", "--print-geometry takes one image"},
+      {"a.png -o -", "-o - (standard output) takes raw frames: use --raw WxH"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    std::string refusal;
+    try {
+      CheckOptions(Parse(c.args));
+    } catch (const UserError& e) {
+      refusal = e.message;
+    }
+    EXPECT_EQ(refusal.rfind(c.says, 0), 0u) << refusal;
+  }
+}
+
+TEST(RenderOptions, TheOptionsPickTheMode) {
+  const struct {
+    const char* args;
+    Mode mode;
+  } cases[] = {
+      {"", Mode::Sample},
+      {"-o big.png", Mode::Sample},
+      {"a.png", Mode::Single},
+      {"a.png --compare", Mode::Compare},
+      {"a.png --print-geometry", Mode::Geometry},
+      {"--raw 2x2 --print-geometry", Mode::Geometry},
+      {"--raw 2x2", Mode::RawStream},
+      {"--raw 2x2 clip.raw -o up.raw", Mode::RawStream},
+      {"a.png b.png", Mode::Sequence},
+      {"shot_%04d.png --frames 1-9", Mode::Sequence},
+      {"--raw 2x2 f_%d.raw", Mode::Sequence},
+      {"a.png --help", Mode::Help},
+      {"--dialog", Mode::Dialog},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    EXPECT_EQ(CheckOptions(Parse(c.args)), c.mode);
+  }
 }
 
 }  // namespace
