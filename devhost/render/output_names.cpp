@@ -79,8 +79,10 @@ void RefuseOverwrites(const std::vector<std::string>& inputs,
   std::map<std::string, const std::string*> written;
   for (const std::string& output : outputs) {
     const std::string key = Canonical(output);
-    if (!written.emplace(key, &output).second) {
-      Fail("two frames would be written to " + output + " (also named " + *written[key] + ")");
+    if (const auto [it, added] = written.emplace(key, &output); !added) {
+      const std::string& other = *it->second;
+      Fail("two frames would be written to " + output +
+           (other == output ? "" : " (also named " + other + ")"));
     }
     for (const std::string& file : {key, Canonical(PartialName(output))}) {
       if (const auto it = read.find(file); it != read.end())
