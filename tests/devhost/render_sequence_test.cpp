@@ -128,8 +128,9 @@ TEST_F(Sequence, OutputsNeverReplaceInputs) {
   std::vector<std::pair<std::string, std::string>> cases = {
       {"clip.raw -o clip.raw", "clip.raw"},
       {"clip.raw -o inx/../clip.raw", "inx/../clip.raw"},
-      {"inx -o inx/", "inx/a_x3.raw"},
-      {"inx/a_x3.raw inx/a.raw -o inx/a_x%d.raw", "inx/a_x3.raw"},
+      // Windows writes the folder part with either separator.
+      {"inx -o inx/", "a_x3.raw"},
+      {"inx/a_x3.raw inx/a.raw -o inx/a_x%d.raw", "a_x3.raw"},
   };
 #ifndef _WIN32
   fs::create_symlink("clip.raw", "link.raw");
