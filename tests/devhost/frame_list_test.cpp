@@ -22,12 +22,12 @@ TEST(FramePattern, EveryNameAPatternWritesReadsBackAsItsNumber) {
   const struct {
     const char* pattern;
     long number;
-    const char* name;
+    std::string name;
   } cases[] = {
       {"shot_%04d.png", 7, "shot_0007.png"},
       {"shot_%04d.png", 123456, "shot_123456.png"},
       {"f_%d.raw", 0, "f_0.raw"},
-      {"up/f_%d.raw", LONG_MAX, "f_9223372036854775807.raw"},
+      {"up/f_%d.raw", LONG_MAX, "f_" + std::to_string(LONG_MAX) + ".raw"},
       {"50%%_%02d.exr", 3, "50%_03.exr"},
   };
   for (const auto& c : cases) {

@@ -32,9 +32,13 @@ std::string Refusal(const std::string& line) {
   return "";
 }
 
+// The largest frame number, and one more, as text (long is 32 bits on Windows).
+const std::string kMost = std::to_string(LONG_MAX);
+const std::string kBeyond = std::to_string(static_cast<unsigned long>(LONG_MAX) + 1);
+
 TEST(RenderOptions, RefusalsNameTheOptionAndWhatItTakes) {
   const struct {
-    const char* args;
+    std::string args;
     const char* says;
   } cases[] = {
       {"--bogus", "unknown option '--bogus' (see --help)"},
@@ -54,9 +58,9 @@ TEST(RenderOptions, RefusalsNameTheOptionAndWhatItTakes) {
       {"--background 12345", "--background takes RRGGBB in hex"},
       // Frame numbers: from 0, at most ten million of them, and no arithmetic that overflows.
       {"--frames 5-2", "--frames takes A-B with 0 <= A <= B"},
-      {"--frames -1-9223372036854775807", "--frames takes A-B with 0 <= A <= B"},
-      {"--frames 0-9223372036854775807", "--frames takes at most 10000000 frames"},
-      {"--frames 1-9223372036854775808", "--frames needs a whole number"},
+      {"--frames -1-" + kMost, "--frames takes A-B with 0 <= A <= B"},
+      {"--frames 0-" + kMost, "--frames takes at most 10000000 frames"},
+      {"--frames 1-" + kBeyond, "--frames needs a whole number"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
@@ -65,9 +69,9 @@ TEST(RenderOptions, RefusalsNameTheOptionAndWhatItTakes) {
 }
 
 TEST(RenderOptions, ValuesAreTakenAsWritten) {
-  const Options o = Parse(
-      "a.png b.png --scale=2.5 --anchor 3,-4.5 --downsample 1/2 --frames "
-      "9223372036854775806-9223372036854775807 -j 3 --background white --host premiere -o x/");
+  const Options o = Parse("a.png b.png --scale=2.5 --anchor 3,-4.5 --downsample 1/2 --frames " +
+                          std::to_string(LONG_MAX - 1) + "-" + kMost +
+                          " -j 3 --background white --host premiere -o x/");
   EXPECT_EQ(o.inputs, (std::vector<std::string>{"a.png", "b.png"}));
   EXPECT_EQ(o.scale, 2.5);
   ASSERT_TRUE(o.anchor);
