@@ -33,7 +33,7 @@ int RunMode(const Options& o, Mode mode) {
                   Image(o.raw->first, o.raw->second, DepthOf(o.pix_fmt.value_or(PixFmt::Rgba))));
     return 0;
   }
-  const std::string input = sample ? std::string(TESSGRAIN_SAMPLE) : o.inputs[0];
+  const std::string input = sample ? SampleBesideTool() : o.inputs[0];
   Image layer = ReadOne(o, input);
   Session s = SetUp(o, sample);
   switch (mode) {

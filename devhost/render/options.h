@@ -34,7 +34,7 @@ struct Options {
   PF_Field field = PF_Field_FRAME;
   std::optional<std::pair<long, long>> api_version;
   std::string host_version = "25.0";
-  std::string module = TESSGRAIN_MODULE_PATH;
+  std::string module;  // the module beside this tool unless --module names one
   GpuChoice gpu = GpuChoice::Off;
   std::optional<int> jobs;
   std::optional<FrameRange> frames;
@@ -56,5 +56,10 @@ Options ParseArguments(int argc, char** argv);
 enum class Mode { Help, Dialog, Geometry, RawStream, Sequence, Sample, Single, Compare };
 // Refuses, as a UserError, options that do not go together, and says which mode they ask for.
 Mode CheckOptions(const Options& o);
+
+// Files found from this tool's own location: the installed layout (bin/ beside lib/ and share/)
+// first, then the build tree's, so a copied or installed tool needs no build path.
+std::string ModuleBesideTool();
+std::string SampleBesideTool();
 
 }  // namespace devhost
