@@ -3,7 +3,7 @@
 // nothing here.
 #include <gtest/gtest.h>
 
-#include "devhost/host.h"
+#include "devhost/host/host.h"
 #include "params/param_table.h"
 #include "popup_test_support.h"
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <sstream>
 
-#include "devhost/module.h"
+#include "devhost/host/module.h"
 #include "foundation/module_info.h"
 
 namespace popup_test {

@@ -14,8 +14,8 @@
 
 #include "Popup/PopupClient.h"
 #include "Popup/window_handling.h"
-#include "devhost/host.h"
-#include "devhost/host_window.h"
+#include "devhost/host/host.h"
+#include "devhost/host/host_window.h"
 #include "params/param_table.h"
 #include "popup_test_support.h"
 

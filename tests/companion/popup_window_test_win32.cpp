@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "Popup/PopupClient.h"
-#include "devhost/host_window.h"
+#include "devhost/host/host_window.h"
 #include "foundation/utf8_string.h"
 #include "plugin_description.h"
 
