@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "devhost/host.h"
+#include "devhost/host/host.h"
 #include "frame/global_data.h"
 #include "params/param_table.h"
 #include "tests/support/images.h"

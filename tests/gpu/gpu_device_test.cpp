@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "devhost/host.h"
+#include "devhost/host/host.h"
 #include "frame/dispatch.h"
 #include "gpu/opencl_program.h"
 #include "cuda_device.h"

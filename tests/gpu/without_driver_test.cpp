@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "devhost/host.h"
+#include "devhost/host/host.h"
 #include "gpu/cuda_api.h"
 #include "gpu/opencl_api.h"
 #include "tests/support/images.h"
