@@ -7,7 +7,7 @@
 
 #include "devhost/host.h"
 #include "devhost/ledger.h"
-#include "params/param_table.h"
+#include "params/table/param_table.h"
 
 namespace devhost {
 

@@ -26,7 +26,7 @@
 #include "devhost/render_options.h"
 #include "devhost/render_pipeline.h"
 #include "devhost/render_platform.h"
-#include "engine/scale_data.h"
+#include "engine/core/scale_data.h"
 
 namespace fs = std::filesystem;
 using namespace devhost;

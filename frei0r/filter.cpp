@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/geometry.h"
-#include "engine/samplers.h"
+#include "engine/core/geometry.h"
+#include "engine/core/samplers.h"
 
 namespace frei0r_filter {
 

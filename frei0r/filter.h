@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/scale_data.h"
+#include "engine/core/scale_data.h"
 
 namespace frei0r_filter {
 

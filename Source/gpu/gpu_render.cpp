@@ -1,7 +1,7 @@
 #include "gpu/gpu_render.h"
 
-#include "frame/host_guards.h"
-#include "frame/suite_scope.h"
+#include "frame/glue/host_guards.h"
+#include "frame/glue/suite_scope.h"
 
 namespace {
 

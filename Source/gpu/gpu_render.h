@@ -1,10 +1,10 @@
 // SMART_RENDER_GPU: launches ScaleKernel on the host's GPU worlds with CUDA or OpenCL.
 #pragma once
 #include "HostSDK.h"
-#include "engine/scale_data.h"
-#include "gpu/cuda_api.h"
+#include "engine/core/scale_data.h"
+#include "gpu/loaders/cuda/cuda_api.h"
 #include "gpu/cuda_module.h"
-#include "gpu/opencl_api.h"
+#include "gpu/loaders/opencl/opencl_api.h"
 #include "gpu/opencl_program.h"
 
 // Same arguments as the CPU smart driver; the worlds are the host's GPU worlds. The host's

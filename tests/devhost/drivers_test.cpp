@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "devhost/host.h"
-#include "engine/scale_data.h"
+#include "engine/core/scale_data.h"
 #include "tests/support/images.h"
 #include "tests/support/loaded_module.h"
 

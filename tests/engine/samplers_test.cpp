@@ -1,4 +1,4 @@
-#include "engine/samplers.h"
+#include "engine/core/samplers.h"
 
 #include <gtest/gtest.h>
 

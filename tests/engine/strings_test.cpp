@@ -1,4 +1,4 @@
-#include "frame/strings.h"
+#include "frame/strings/strings.h"
 
 #include <gtest/gtest.h>
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "../support/split_mix.h"
-#include "engine/geometry.h"
-#include "engine/samplers.h"
+#include "engine/core/geometry.h"
+#include "engine/core/samplers.h"
 
 namespace {
 

@@ -1,0 +1,203 @@
+#include "engine/commands/render.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/core/geometry.h"
+#include "engine/commands/host_values.h"
+#include "engine/core/samplers.h"
+#include "frame/glue/global_data.h"
+#include "frame/glue/host_guards.h"
+#include "frame/glue/host_notice.h"
+#include "frame/glue/suite_scope.h"
+#include "gpu/gpu_render.h"
+#include "params/table/param_table.h"
+
+namespace {
+
+constexpr PF_Pixel kRed = {255, 255, 0, 0};  // alpha, red, green, blue
+
+bool SmartLayoutOf(PF_PixelFormat format, PixelLayout& layout) {
+  switch (format) {
+    case PF_PixelFormat_ARGB128:
+      layout = PixelLayout::ARGBFloat;
+      return true;
+    case PF_PixelFormat_ARGB64:
+      layout = PixelLayout::ARGB16;
+      return true;
+    case PF_PixelFormat_ARGB32:
+      layout = PixelLayout::ARGB8;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Fetches a world's first pixel through the getter that matches the layout.
+PF_Err PixelBase(const PF_PixelDataSuite2& suite, PixelLayout layout, PF_EffectWorld* world,
+                 void** base) {
+  switch (layout) {
+    case PixelLayout::ARGBFloat:
+      return suite.get_pixel_data_float(world, nullptr, reinterpret_cast<PF_PixelFloat**>(base));
+    case PixelLayout::ARGB16:
+      return suite.get_pixel_data16(world, nullptr, reinterpret_cast<PF_Pixel16**>(base));
+    default:
+      return suite.get_pixel_data8(world, nullptr, reinterpret_cast<PF_Pixel8**>(base));
+  }
+}
+
+PF_Err Fill(const PF_InData* in_data, const PF_Pixel* color, const PF_Rect* rect,
+            PF_EffectWorld* world) {
+  return in_data->utils->fill(in_data->effect_ref, color, rect, world);
+}
+
+// Clears the output, then samples the source from pixel (ox, oy) into the output from the same
+// pixel, never past either world.
+PF_Err LegacySetup(const PF_InData* in_data, const LegacyFrame& frame, PF_EffectWorld* input,
+                   PF_EffectWorld* output, ScaleParams p, PixelLayout layout) {
+  const PF_Err err = Fill(in_data, nullptr, &output->extent_hint, output);
+  const LegacyExtent e =
+      ComputeLegacyExtent(frame, p.scale, p.pixel_shape, output->width, output->height);
+  const int32_t ox = frame.source_origin_x;
+  const int32_t oy = frame.source_origin_y;
+  // The host sizes the input world from the same numbers; a smaller world is never read past.
+  const int32_t src_width = std::min(e.src_width, input->width - ox);
+  const int32_t src_height = std::min(e.src_height, input->height - oy);
+  if (ox < 0 || oy < 0 || e.dst_width <= 0 || e.dst_height <= 0 || src_width < 0 ||
+      src_height < 0) {
+    return err;
+  }
+  const int size = PixelSize(layout);
+  p.dst_width = static_cast<uint32_t>(e.dst_width);
+  p.dst_height = static_cast<uint32_t>(e.dst_height);
+  p.src_width = static_cast<uint32_t>(src_width);
+  p.src_height = static_cast<uint32_t>(src_height);
+  p.src_pitch = input->rowbytes / size;
+  p.dst_pitch = output->rowbytes / size;
+  p.anchor_x = 0.0f;
+  p.anchor_y = 0.0f;
+  const char* src = static_cast<const char*>(input->data) +
+                    (static_cast<int64_t>(RowOffset(oy, p.src_pitch)) + ox) * size;
+  char* dst = static_cast<char*>(output->data) +
+              (static_cast<int64_t>(RowOffset(oy, p.dst_pitch)) + ox) * size;
+  RunSampler(layout, src, dst, p);
+  return err;
+}
+
+const wchar_t kInterlacedTitle[] =
+    L"Tessgrain only works in Progressive, not Interlaced, a red image will be displayed instead";
+const wchar_t kInterlacedText[] =
+    L"Unsupported Sequence Settings : Fields option is not supported. Please set to no fields for "
+    L"Progressive images, not interlaced.\nTessgrain does not upscale interlaced sources.";
+
+}  // namespace
+
+PF_Err SmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra* extra,
+                   bool use_gpu) {
+  ScaleInfo* info = static_cast<ScaleInfo*>(extra->input->pre_render_data);
+  if (info == nullptr) return PF_Err_INTERNAL_STRUCT_DAMAGED;
+
+  // The input goes back on every way out once a world came out, before the suite goes back.
+  LayerCheckout input(*extra->cb, in_data->effect_ref, 0);
+  PF_EffectWorld* output = nullptr;
+  PF_Err err = input.CheckOut();
+  if (err == PF_Err_NONE) err = extra->cb->checkout_output(in_data->effect_ref, &output);
+  if (input.world() == nullptr) return err;
+
+  const SuiteScope<PF_WorldSuite2> worlds(in_data, out_data, kPFWorldSuite, kPFWorldSuiteVersion2);
+  PF_PixelFormat format = PF_PixelFormat_INVALID;
+  if (err == PF_Err_NONE) err = worlds->PF_GetPixelFormat(output, &format);
+  if (err == PF_Err_NONE) {
+    err = use_gpu ? GpuSmartRender(in_data, out_data, extra, input.world(), output, format, info)
+                  : CpuSmartRender(in_data, out_data, extra, input.world(), output, format, info);
+  }
+  // A check-in error counts only when nothing failed before.
+  const PF_Err checkin = input.CheckIn();
+  return err != PF_Err_NONE ? err : checkin;
+}
+
+PF_Err CpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra*,
+                      PF_EffectWorld* input, PF_EffectWorld* output, PF_PixelFormat format,
+                      ScaleInfo* info) {
+  if (PeekGlobalData(in_data->global_data).compat_state == COMPAT_TOO_OLD) {
+    return Fill(in_data, &kRed, &output->extent_hint, output);
+  }
+  const SuiteScope<PF_PixelDataSuite2> pixels(in_data, out_data, kPFPixelDataSuite,
+                                              kPFPixelDataSuiteVersion2);
+  PixelLayout layout;
+  if (!SmartLayoutOf(format, layout)) return PF_Err_NONE;
+
+  void* src = nullptr;
+  void* dst = nullptr;
+  PF_Err err = PixelBase(*pixels, layout, input, &src);
+  if (err == PF_Err_NONE) err = PixelBase(*pixels, layout, output, &dst);
+  if (err != PF_Err_NONE || src == nullptr || dst == nullptr) return err;
+
+  const int size = PixelSize(layout);
+  ScaleParams& p = info->params;
+  p.src_pitch = input->rowbytes / size;
+  p.dst_pitch = output->rowbytes / size;
+  p.dst_width = static_cast<uint32_t>(output->width);
+  p.dst_height = static_cast<uint32_t>(output->height);
+  p.src_width = static_cast<uint32_t>(input->width);
+  p.src_height = static_cast<uint32_t>(input->height);
+  RunSampler(layout, src, dst, p);
+  return PF_Err_NONE;
+}
+
+PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
+              PF_LayerDef* output) {
+  const auto value = [params](ParamIndex index) {
+    return ParamValue(Param(index), *params[index]);
+  };
+  ScaleParams p;
+  std::memset(&p, 0, sizeof(p));
+  p.scale = ScaleFromParam(value(PARAM_SCALE));
+  p.type = static_cast<ScalingType>(static_cast<int32_t>(value(PARAM_INTERPOLATION)) - 1);
+  p.edge_blur_coeff = EdgeBlurFromParam(value(PARAM_EDGE_BLUR), p.scale);
+  p.pixel_shape = static_cast<int32_t>(value(PARAM_PIXEL_SHAPE)) - 1;
+
+  if (in_data->appl_id != PF_APPL_ID_PREMIERE) return PF_Err_NONE;
+  const LegacyFrame frame = LegacyFrameOf(*in_data);
+
+  const SuiteScope<PF_PixelFormatSuite> formats(in_data, out_data, kPFPixelFormatSuite,
+                                                kPFPixelFormatSuiteVersion1);
+  PrPixelFormat format = PrPixelFormat_Invalid;
+  const PF_Err format_err = formats->GetPixelFormat(output, &format);
+  PF_Err err = format_err;
+
+  if (frame.field == PF_Field_UPPER) {
+    ShowHostNotice(in_data, out_data, kInterlacedTitle, kInterlacedText);
+  }
+  const bool too_old = PeekGlobalData(in_data->global_data).compat_state == COMPAT_TOO_OLD;
+  if (too_old || frame.field > PF_Field_FRAME) {
+    if (format_err == PF_Err_NONE) {
+      // Frame set-up doubles a field render's height, which the red rectangle's formula does not
+      // know: it would cover the top half only, and a half-red frame looks like a glitch.
+      const PF_Rect red = frame.field > PF_Field_FRAME
+                              ? PF_Rect{0, 0, output->width, output->height}
+                              : ToLRect(LegacyRedRect(frame, out_data->origin.h, out_data->origin.v,
+                                                      p.scale, output->width, output->height));
+      err = Fill(in_data, &kRed, &red, output);
+    }
+    return err;
+  }
+
+  PF_EffectWorld* input = &params[PARAM_INPUT]->u.ld;
+  switch (format) {
+    case PrPixelFormat_BGRA_4444_32f:
+      if (format_err == PF_Err_NONE) {
+        err = LegacySetup(in_data, frame, input, output, p, PixelLayout::BGRAFloat);
+      }
+      break;
+    case PrPixelFormat_BGRA_4444_8u:
+      if (format_err == PF_Err_NONE) {
+        err = LegacySetup(in_data, frame, input, output, p, PixelLayout::BGRA8);
+      }
+      break;
+    default:
+      err = PF_Err_UNRECOGNIZED_PARAM_TYPE;
+      break;
+  }
+  return err;
+}

@@ -1,0 +1,53 @@
+// CPU samplers: enlarge one source buffer into one destination buffer. Host-free: they take
+// plain pointers and a completed ScaleParams and run on the calling thread; their tables take one
+// block of memory per call (on the stack for small outputs).
+#pragma once
+#include "engine/core/scale_data.h"
+
+enum class PixelLayout {
+  ARGB8,      // smart render, PF_Pixel
+  ARGB16,     // smart render, PF_Pixel16 (0..32768)
+  ARGBFloat,  // smart render, PF_PixelFloat
+  BGRA8,      // legacy render, PrPixelFormat_BGRA_4444_8u
+  BGRAFloat,  // legacy render, PrPixelFormat_BGRA_4444_32f
+};
+
+// Bytes per pixel of a layout.
+int PixelSize(PixelLayout layout);
+
+// Pixels from a buffer's first pixel to the start of row `row`: row * pitch formed in 32-bit
+// signed arithmetic, as the hosts' pitches are.
+inline int32_t RowOffset(int32_t row, int32_t pitch) {
+  return static_cast<int32_t>(static_cast<uint32_t>(row) * static_cast<uint32_t>(pitch));
+}
+
+// Where the destination lies in a larger one: its pixel (x, y) is the larger destination's pixel
+// (x + column, y + row), computed with exactly that pixel's arithmetic, so a window is
+// byte for byte the crop of the whole render without the memory of the whole. dst, dst_width and
+// dst_height describe the window; it must lie inside the larger destination.
+struct DestWindow {
+  uint32_t column = 0;
+  uint32_t row = 0;
+};
+
+// Nearest neighbour: every destination pixel is a verbatim copy of one source pixel, or empty.
+// Rows [row_begin, row_end) of the destination are written, so callers may split the work.
+void SampleNearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
+                   uint32_t row_begin, uint32_t row_end, DestWindow window = {});
+
+// Alpha-weighted bilinear with the sharpened blend of edge_blur_coeff.
+void SampleBilinear(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
+                    uint32_t row_begin, uint32_t row_end, DestWindow window = {});
+
+// Picks the sampler by p.type the way the GPU kernel does (Linear blends over the whole scale,
+// Nearest AA with a non-positive blur falls back to nearest) and writes the whole destination.
+// An unknown type draws nothing.
+void RunSampler(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
+                DestWindow window = {});
+
+// Instruction sets of the sampler kernels. Every set produces the same bytes; the fastest the
+// processor has is used unless one is forced (tests compare them on the same inputs).
+enum class SamplerKernels { Auto, SSE2, AVX2 };
+
+// Returns false, and changes nothing, when the processor or the build lacks the set.
+bool ForceSamplerKernels(SamplerKernels set);
