@@ -236,7 +236,7 @@ struct Avx2 {
   // 32 bytes of gathered pixels: from a window when there is one, else pixel by pixel (16-byte
   // pixels always, two loads).
   template <size_t kSize>
-  static __m256i Chunk(const uint8_t* src, const int32_t* index, const Window* w) {
+  static __m256i Chunk(const uint8_t* src, const int32_t* index, const LoadWindow* w) {
     if constexpr (kSize == 16) {
       return _mm256_inserti128_si256(
           _mm256_castsi128_si256(
@@ -266,11 +266,11 @@ struct Avx2 {
   }
 
   template <size_t kSize>
-  static void Gather(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
+  static void Gather(const uint8_t* src, const int32_t* index, const LoadWindow* windows, size_t n,
                      uint8_t* out) {
     constexpr size_t kLanes = 32 / kSize;
     size_t k = 0;
-    for (const Window* w = windows; k + kLanes <= n; k += kLanes, w += kSize < 16 ? 1 : 0) {
+    for (const LoadWindow* w = windows; k + kLanes <= n; k += kLanes, w += kSize < 16 ? 1 : 0) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kSize * k),
                           Chunk<kSize>(src, index + k, w));
     }
@@ -281,13 +281,13 @@ struct Avx2 {
   // The row count is a constant of each instantiation, so the row pointers stay in registers
   // instead of being reloaded after every store (a store through uint8_t* may alias them).
   template <size_t kSize, size_t kRows>
-  static void GatherInto(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
-                         uint8_t* const* outs) {
+  static void GatherInto(const uint8_t* src, const int32_t* index, const LoadWindow* windows,
+                         size_t n, uint8_t* const* outs) {
     constexpr size_t kLanes = 32 / kSize;
     uint8_t* o[kRows];
     for (size_t r = 0; r < kRows; ++r) o[r] = outs[r];
     size_t q = 0;
-    for (const Window* w = windows; q + kLanes <= n; q += kLanes, w += kSize < 16 ? 1 : 0) {
+    for (const LoadWindow* w = windows; q + kLanes <= n; q += kLanes, w += kSize < 16 ? 1 : 0) {
       const __m256i v = Chunk<kSize>(src, index + q, w);
       for (size_t r = 0; r < kRows; ++r)
         _mm256_stream_si256(reinterpret_cast<__m256i*>(o[r] + q * kSize), v);
@@ -299,8 +299,8 @@ struct Avx2 {
   }
 
   template <size_t kSize>
-  static void GatherRows(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
-                         uint8_t* const* outs, size_t k) {
+  static void GatherRows(const uint8_t* src, const int32_t* index, const LoadWindow* windows,
+                         size_t n, uint8_t* const* outs, size_t k) {
     switch (k) {
       case 1:
         GatherInto<kSize, 1>(src, index, windows, n, outs);

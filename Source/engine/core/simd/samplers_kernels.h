@@ -55,18 +55,19 @@ using TapsFn = void (*)(const ColumnTaps& cols, const RowTaps& row, size_t begin
 // 0x7F800000). Integer channels always are.
 using PlanesFn = bool (*)(const uint8_t* row, size_t count, float* const planes[4]);
 
-// For each 32 bytes of gathered 4- or 8-byte pixels (8 or 4 of them): when their sources lie
-// within 32 bytes of the source, the first source pixel of that window and each output pixel's
-// offset from it; otherwise base is -1.
-struct Window {
+// Where one gather loads from: for each 32 bytes of gathered 4- or 8-byte pixels (8 or 4 of
+// them), when their sources lie within 32 bytes of the source, the first source pixel of that
+// window and each output pixel's offset from it; otherwise base is -1. (Not a DestWindow: that
+// one is a crop of the destination.)
+struct LoadWindow {
   int32_t base;
   uint8_t offset[8];
 };
 
 // out[k] = src[index[k]] for k in [0, n), pixels of 4, 8 or 16 bytes; the windows (one per 32
 // bytes of output, null for 16-byte pixels) may replace the index.
-using GatherFn = void (*)(const uint8_t* src, const int32_t* index, const Window* windows, size_t n,
-                          uint8_t* out);
+using GatherFn = void (*)(const uint8_t* src, const int32_t* index, const LoadWindow* windows,
+                          size_t n, uint8_t* out);
 
 // Where the destination columns find their values when the distinct column taps were computed
 // in two lists (each list's slots rising with the column). For each group of 32 bytes of
@@ -94,7 +95,7 @@ struct LayoutKernels {
 
 // The same gather written to k destination rows at once (1 to 4): the 32-byte chunks of each
 // (32-byte aligned) with streaming stores, a last partial chunk with ordinary ones.
-using GatherRowsFn = void (*)(const uint8_t* src, const int32_t* index, const Window* windows,
+using GatherRowsFn = void (*)(const uint8_t* src, const int32_t* index, const LoadWindow* windows,
                               size_t n, uint8_t* const* outs, size_t k);
 
 // Writes bytes to dst (any alignment) with streaming stores: a copy of src, or zeros when src is

@@ -80,14 +80,14 @@ struct Sse2 {
   }
 
   template <size_t kSize>
-  static void Gather(const uint8_t* src, const int32_t* index, const Window*, size_t n,
+  static void Gather(const uint8_t* src, const int32_t* index, const LoadWindow*, size_t n,
                      uint8_t* out) {
     for (size_t k = 0; k < n; ++k)
       std::memcpy(out + k * kSize, src + static_cast<size_t>(index[k]) * kSize, kSize);
   }
 
   template <size_t kSize>
-  static void GatherRows(const uint8_t* src, const int32_t* index, const Window*, size_t n,
+  static void GatherRows(const uint8_t* src, const int32_t* index, const LoadWindow*, size_t n,
                          uint8_t* const* outs, size_t k) {
     constexpr size_t kLanes = 16 / kSize;
     size_t q = 0;

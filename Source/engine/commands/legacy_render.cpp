@@ -1,55 +1,20 @@
+// RENDER of the legacy protocol: the frame sampled from the source origin on, or painted red
+// for interlaced frames and hosts too old for the effect.
 #include "engine/commands/render.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/core/geometry.h"
+#include "engine/commands/fill.h"
 #include "engine/commands/host_values.h"
+#include "engine/core/geometry.h"
 #include "engine/core/samplers.h"
 #include "frame/glue/global_data.h"
-#include "frame/glue/host_guards.h"
 #include "frame/glue/host_notice.h"
 #include "frame/glue/suite_scope.h"
-#include "gpu/gpu_render.h"
 #include "params/table/param_table.h"
 
 namespace {
-
-constexpr PF_Pixel kRed = {255, 255, 0, 0};  // alpha, red, green, blue
-
-bool SmartLayoutOf(PF_PixelFormat format, PixelLayout& layout) {
-  switch (format) {
-    case PF_PixelFormat_ARGB128:
-      layout = PixelLayout::ARGBFloat;
-      return true;
-    case PF_PixelFormat_ARGB64:
-      layout = PixelLayout::ARGB16;
-      return true;
-    case PF_PixelFormat_ARGB32:
-      layout = PixelLayout::ARGB8;
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Fetches a world's first pixel through the getter that matches the layout.
-PF_Err PixelBase(const PF_PixelDataSuite2& suite, PixelLayout layout, PF_EffectWorld* world,
-                 void** base) {
-  switch (layout) {
-    case PixelLayout::ARGBFloat:
-      return suite.get_pixel_data_float(world, nullptr, reinterpret_cast<PF_PixelFloat**>(base));
-    case PixelLayout::ARGB16:
-      return suite.get_pixel_data16(world, nullptr, reinterpret_cast<PF_Pixel16**>(base));
-    default:
-      return suite.get_pixel_data8(world, nullptr, reinterpret_cast<PF_Pixel8**>(base));
-  }
-}
-
-PF_Err Fill(const PF_InData* in_data, const PF_Pixel* color, const PF_Rect* rect,
-            PF_EffectWorld* world) {
-  return in_data->utils->fill(in_data->effect_ref, color, rect, world);
-}
 
 // Clears the output, then samples the source from pixel (ox, oy) into the output from the same
 // pixel, never past either world.
@@ -91,59 +56,6 @@ const wchar_t kInterlacedText[] =
     L"Progressive images, not interlaced.\nTessgrain does not upscale interlaced sources.";
 
 }  // namespace
-
-PF_Err SmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra* extra,
-                   bool use_gpu) {
-  ScaleInfo* info = static_cast<ScaleInfo*>(extra->input->pre_render_data);
-  if (info == nullptr) return PF_Err_INTERNAL_STRUCT_DAMAGED;
-
-  // The input goes back on every way out once a world came out, before the suite goes back.
-  LayerCheckout input(*extra->cb, in_data->effect_ref, 0);
-  PF_EffectWorld* output = nullptr;
-  PF_Err err = input.CheckOut();
-  if (err == PF_Err_NONE) err = extra->cb->checkout_output(in_data->effect_ref, &output);
-  if (input.world() == nullptr) return err;
-
-  const SuiteScope<PF_WorldSuite2> worlds(in_data, out_data, kPFWorldSuite, kPFWorldSuiteVersion2);
-  PF_PixelFormat format = PF_PixelFormat_INVALID;
-  if (err == PF_Err_NONE) err = worlds->PF_GetPixelFormat(output, &format);
-  if (err == PF_Err_NONE) {
-    err = use_gpu ? GpuSmartRender(in_data, out_data, extra, input.world(), output, format, info)
-                  : CpuSmartRender(in_data, out_data, extra, input.world(), output, format, info);
-  }
-  // A check-in error counts only when nothing failed before.
-  const PF_Err checkin = input.CheckIn();
-  return err != PF_Err_NONE ? err : checkin;
-}
-
-PF_Err CpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra*,
-                      PF_EffectWorld* input, PF_EffectWorld* output, PF_PixelFormat format,
-                      ScaleInfo* info) {
-  if (PeekGlobalData(in_data->global_data).compat_state == COMPAT_TOO_OLD) {
-    return Fill(in_data, &kRed, &output->extent_hint, output);
-  }
-  const SuiteScope<PF_PixelDataSuite2> pixels(in_data, out_data, kPFPixelDataSuite,
-                                              kPFPixelDataSuiteVersion2);
-  PixelLayout layout;
-  if (!SmartLayoutOf(format, layout)) return PF_Err_NONE;
-
-  void* src = nullptr;
-  void* dst = nullptr;
-  PF_Err err = PixelBase(*pixels, layout, input, &src);
-  if (err == PF_Err_NONE) err = PixelBase(*pixels, layout, output, &dst);
-  if (err != PF_Err_NONE || src == nullptr || dst == nullptr) return err;
-
-  const int size = PixelSize(layout);
-  ScaleParams& p = info->params;
-  p.src_pitch = input->rowbytes / size;
-  p.dst_pitch = output->rowbytes / size;
-  p.dst_width = static_cast<uint32_t>(output->width);
-  p.dst_height = static_cast<uint32_t>(output->height);
-  p.src_width = static_cast<uint32_t>(input->width);
-  p.src_height = static_cast<uint32_t>(input->height);
-  RunSampler(layout, src, dst, p);
-  return PF_Err_NONE;
-}
 
 PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
               PF_LayerDef* output) {
