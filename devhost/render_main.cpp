@@ -26,7 +26,7 @@
 #include "devhost/render_options.h"
 #include "devhost/render_pipeline.h"
 #include "devhost/render_platform.h"
-#include "engine/core/scale_data.h"
+#include "engine/core/settings.h"
 
 namespace fs = std::filesystem;
 using namespace devhost;
@@ -112,7 +112,7 @@ void PrintGeometry(Host& host, const Image& layer) {
       if (out.delete_pre_render_data_func) out.delete_pre_render_data_func(out.pre_render_data);
     }
   } release{out};
-  const ScaleParams& p = static_cast<const ScaleInfo*>(out.pre_render_data)->params;
+  const ScaleInfo& p = *static_cast<const ScaleInfo*>(out.pre_render_data);
   std::printf(
       "{\"result_rect\":[%d,%d,%d,%d],\"max_result_rect\":[%d,%d,%d,%d],"
       "\"anchor_x\":%.9g,\"anchor_y\":%.9g,\"flags\":%d}\n",
@@ -200,9 +200,13 @@ std::string Join(const std::string& folder, const std::string& name) {
 std::string SettingsText(const EffectParams& p) {
   static const char* const kInterp[] = {"nearest", "linear", "nearest-aa"};
   static const char* const kShape[] = {"point", "square", "circle"};
-  std::string text = kInterp[std::clamp(p.interpolation, 1, 3) - 1];
-  if (p.interpolation == 3) text += " (edge blur " + FormatNumber(p.edge_blur) + ")";
-  return text + ", " + kShape[std::clamp(p.pixel_shape, 1, 3) - 1] + " shape";
+  // What the effect renders with: the edge blur at most the scale.
+  const RenderSettings s =
+      ResolveSettings({p.scale, static_cast<double>(p.interpolation), p.edge_blur,
+                       p.gpu ? 1.0 : 0.0, static_cast<double>(p.pixel_shape)});
+  std::string text = kInterp[std::clamp<int32_t>(s.type, 0, 2)];
+  if (s.type == SCALE_NEAREST_NEIGHBOR_AA) text += " (edge blur " + FormatNumber(s.edge_blur) + ")";
+  return text + ", " + kShape[std::clamp(s.pixel_shape, 0, 2)] + " shape";
 }
 
 // Output size against input size; the point shape's border is the usual surprise.

@@ -3,12 +3,12 @@
 #include "engine/commands/render.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "engine/commands/fill.h"
 #include "engine/commands/host_values.h"
 #include "engine/core/geometry.h"
 #include "engine/core/samplers.h"
+#include "engine/core/settings.h"
 #include "frame/glue/global_data.h"
 #include "frame/glue/host_notice.h"
 #include "frame/glue/suite_scope.h"
@@ -19,10 +19,10 @@ namespace {
 // Clears the output, then samples the source from pixel (ox, oy) into the output from the same
 // pixel, never past either world.
 PF_Err LegacySetup(const PF_InData* in_data, const LegacyFrame& frame, PF_EffectWorld* input,
-                   PF_EffectWorld* output, ScaleParams p, PixelLayout layout) {
+                   PF_EffectWorld* output, const RenderSettings& s, PixelLayout layout) {
   const PF_Err err = Fill(in_data, nullptr, &output->extent_hint, output);
   const LegacyExtent e =
-      ComputeLegacyExtent(frame, p.scale, p.pixel_shape, output->width, output->height);
+      ComputeLegacyExtent(frame, s.scale, s.pixel_shape, output->width, output->height);
   const int32_t ox = frame.source_origin_x;
   const int32_t oy = frame.source_origin_y;
   // The host sizes the input world from the same numbers; a smaller world is never read past.
@@ -33,19 +33,16 @@ PF_Err LegacySetup(const PF_InData* in_data, const LegacyFrame& frame, PF_Effect
     return err;
   }
   const int size = PixelSize(layout);
-  p.dst_width = static_cast<uint32_t>(e.dst_width);
-  p.dst_height = static_cast<uint32_t>(e.dst_height);
-  p.src_width = static_cast<uint32_t>(src_width);
-  p.src_height = static_cast<uint32_t>(src_height);
-  p.src_pitch = input->rowbytes / size;
-  p.dst_pitch = output->rowbytes / size;
-  p.anchor_x = 0.0f;
-  p.anchor_y = 0.0f;
   const char* src = static_cast<const char*>(input->data) +
-                    (static_cast<int64_t>(RowOffset(oy, p.src_pitch)) + ox) * size;
+                    (static_cast<int64_t>(RowOffset(oy, input->rowbytes / size)) + ox) * size;
   char* dst = static_cast<char*>(output->data) +
-              (static_cast<int64_t>(RowOffset(oy, p.dst_pitch)) + ox) * size;
-  RunSampler(layout, src, dst, p);
+              (static_cast<int64_t>(RowOffset(oy, output->rowbytes / size)) + ox) * size;
+  // The legacy protocol has no anchor: the grid starts at the source origin.
+  Enlarge(s, 0.0f, 0.0f,
+          {src, static_cast<uint32_t>(src_width), static_cast<uint32_t>(src_height),
+           input->rowbytes, layout},
+          {dst, static_cast<uint32_t>(e.dst_width), static_cast<uint32_t>(e.dst_height),
+           output->rowbytes, layout});
   return err;
 }
 
@@ -62,12 +59,13 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
   const auto value = [params](ParamIndex index) {
     return ParamValue(Param(index), *params[index]);
   };
-  ScaleParams p;
-  std::memset(&p, 0, sizeof(p));
-  p.scale = ScaleFromParam(value(PARAM_SCALE));
-  p.type = static_cast<ScalingType>(static_cast<int32_t>(value(PARAM_INTERPOLATION)) - 1);
-  p.edge_blur_coeff = EdgeBlurFromParam(value(PARAM_EDGE_BLUR), p.scale);
-  p.pixel_shape = static_cast<int32_t>(value(PARAM_PIXEL_SHAPE)) - 1;
+  // The legacy protocol renders on the CPU: the GPU parameter is not read.
+  ParamValues values;
+  values.scale = value(PARAM_SCALE);
+  values.interpolation = value(PARAM_INTERPOLATION);
+  values.edge_blur = value(PARAM_EDGE_BLUR);
+  values.pixel_shape = value(PARAM_PIXEL_SHAPE);
+  const RenderSettings s = ResolveSettings(values);
 
   if (in_data->appl_id != PF_APPL_ID_PREMIERE) return PF_Err_NONE;
   const LegacyFrame frame = LegacyFrameOf(*in_data);
@@ -89,7 +87,7 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
       const PF_Rect red = frame.field > PF_Field_FRAME
                               ? PF_Rect{0, 0, output->width, output->height}
                               : ToLRect(LegacyRedRect(frame, out_data->origin.h, out_data->origin.v,
-                                                      p.scale, output->width, output->height));
+                                                      s.scale, output->width, output->height));
       err = Fill(in_data, &kRed, &red, output);
     }
     return err;
@@ -99,12 +97,12 @@ PF_Err Render(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
   switch (format) {
     case PrPixelFormat_BGRA_4444_32f:
       if (format_err == PF_Err_NONE) {
-        err = LegacySetup(in_data, frame, input, output, p, PixelLayout::BGRAFloat);
+        err = LegacySetup(in_data, frame, input, output, s, PixelLayout::BGRAFloat);
       }
       break;
     case PrPixelFormat_BGRA_4444_8u:
       if (format_err == PF_Err_NONE) {
-        err = LegacySetup(in_data, frame, input, output, p, PixelLayout::BGRA8);
+        err = LegacySetup(in_data, frame, input, output, s, PixelLayout::BGRA8);
       }
       break;
     default:

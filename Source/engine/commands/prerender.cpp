@@ -1,12 +1,13 @@
 #include "engine/commands/prerender.h"
 
 #include <cstdlib>
+#include <iterator>
 #include <cstring>
 #include <memory>
 
 #include "engine/core/geometry.h"
 #include "engine/commands/host_values.h"
-#include "engine/core/scale_data.h"
+#include "engine/core/settings.h"
 #include "frame/glue/global_data.h"
 #include "frame/glue/host_guards.h"
 #include "frame/glue/suite_scope.h"
@@ -16,39 +17,24 @@ namespace {
 
 constexpr int32_t kLayerSuiteVersion14 = 14;
 
-// Reads the parameters that shape the render into the record, in index order. A failed
-// checkout leaves the definition cleared (reading 0) and stops later checkouts; every
-// parameter is checked in again.
-PF_Err ReadRenderParams(PF_InData* in_data, uint32_t compat_state, ScaleInfo& info, PF_Err err) {
+// Reads the parameters that shape the render, in index order, and resolves them. A failed
+// checkout leaves the definition cleared (reading 0) and stops later checkouts; every parameter
+// is checked in again. The GPU renders only for hosts new enough for the effect.
+PF_Err ReadRenderSettings(PF_InData* in_data, uint32_t compat_state, RenderSettings& settings,
+                          PF_Err err) {
   static constexpr ParamIndex kRead[] = {PARAM_SCALE, PARAM_INTERPOLATION, PARAM_EDGE_BLUR,
                                          PARAM_GPU, PARAM_PIXEL_SHAPE};
-  ScaleParams& p = info.params;
-  for (const ParamIndex index : kRead) {
+  double read[std::size(kRead)];
+  for (size_t k = 0; k < std::size(kRead); ++k) {
     ParamCheckout param(*in_data);
-    if (err == PF_Err_NONE) err = param.CheckOut(index);
-    const double value = ParamValue(Param(index), param.def());
-    switch (index) {
-      case PARAM_SCALE:
-        p.scale = ScaleFromParam(value);
-        break;
-      case PARAM_INTERPOLATION:
-        p.type = static_cast<ScalingType>(static_cast<int32_t>(value) - 1);
-        break;
-      case PARAM_EDGE_BLUR:
-        p.edge_blur_coeff = EdgeBlurFromParam(value, p.scale);
-        break;
-      case PARAM_GPU:
-        info.gpu_accelerated = value != 0 && compat_state != COMPAT_TOO_OLD;
-        break;
-      case PARAM_PIXEL_SHAPE:
-        p.pixel_shape = static_cast<int32_t>(value) - 1;
-        break;
-      default:
-        break;
-    }
+    if (err == PF_Err_NONE) err = param.CheckOut(kRead[k]);
+    read[k] = ParamValue(Param(kRead[k]), param.def());
     const PF_Err checkin = param.CheckIn();
     if (err == PF_Err_NONE) err = checkin;
   }
+  const ParamValues values{read[0], read[1], read[2], read[3], read[4]};
+  settings = ResolveSettings(values);
+  settings.gpu = settings.gpu && compat_state != COMPAT_TOO_OLD;
   return err;
 }
 
@@ -74,7 +60,7 @@ PF_Err SmartPreRender(PF_InData* in_data, PF_OutData* out_data, PF_PreRenderExtr
   if (!info) return PF_Err_INTERNAL_STRUCT_DAMAGED;
   std::memset(info.get(), 0, sizeof(ScaleInfo));
 
-  err = ReadRenderParams(in_data, compat_state, *info, err);
+  err = ReadRenderSettings(in_data, compat_state, info->settings, err);
 
   const SuiteScope<AEGP_PFInterfaceSuite1> pf_interface(in_data, nullptr, kAEGPPFInterfaceSuite,
                                                         kAEGPPFInterfaceSuiteVersion1);
@@ -98,20 +84,20 @@ PF_Err SmartPreRender(PF_InData* in_data, PF_OutData* out_data, PF_PreRenderExtr
   }
 
   if (err == PF_Err_NONE) {
-    ScaleParams& p = info->params;
+    const RenderSettings& s = info->settings;
     const PreRenderGeometry g = ComputePreRenderGeometry(
-        ToIntRect(in_result.result_rect), ToIntRect(in_result.max_result_rect), p.scale,
-        p.pixel_shape, ToRatio(in_data->downsample_x), ToRatio(in_data->downsample_y),
+        ToIntRect(in_result.result_rect), ToIntRect(in_result.max_result_rect), s.scale,
+        s.pixel_shape, ToRatio(in_data->downsample_x), ToRatio(in_data->downsample_y),
         anchor.two_d.x, anchor.two_d.y);
-    p.anchor_x = g.anchor_x;
-    p.anchor_y = g.anchor_y;
+    info->anchor_x = g.anchor_x;
+    info->anchor_y = g.anchor_y;
 
     PF_PreRenderOutput* out = extra->output;
     out->result_rect = ToLRect(g.result_rect);
     out->max_result_rect = ToLRect(g.max_result_rect);
     out->solid = in_result.solid;
     out->flags = PF_RenderOutputFlag_RETURNS_EXTRA_PIXELS;
-    if (info->gpu_accelerated) out->flags |= PF_RenderOutputFlag_GPU_RENDER_POSSIBLE;
+    if (s.gpu) out->flags |= PF_RenderOutputFlag_GPU_RENDER_POSSIBLE;
     out->delete_pre_render_data_func = &std::free;
     out->pre_render_data = info.release();
   }

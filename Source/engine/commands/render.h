@@ -1,14 +1,13 @@
 // CPU render drivers: connect the host's render commands to the samplers.
 #pragma once
 #include "HostSDK.h"
-#include "engine/core/scale_data.h"
+#include "engine/core/settings.h"
 
 // SMART_RENDER (use_gpu false) and SMART_RENDER_GPU (use_gpu true).
 PF_Err SmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra* extra,
                    bool use_gpu);
 
-// Samples the checked-out input into the output world; completes the host's ScaleInfo with the
-// buffers' sizes and pitches.
+// Samples the checked-out input into the output world with the pre-render's settings.
 PF_Err CpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra* extra,
                       PF_EffectWorld* input, PF_EffectWorld* output, PF_PixelFormat format,
                       ScaleInfo* info);

@@ -83,14 +83,10 @@ PF_Err CpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderEx
   if (err == PF_Err_NONE) err = PixelBase(*pixels, layout, output, &dst);
   if (err != PF_Err_NONE || src == nullptr || dst == nullptr) return err;
 
-  const int size = PixelSize(layout);
-  ScaleParams& p = info->params;
-  p.src_pitch = input->rowbytes / size;
-  p.dst_pitch = output->rowbytes / size;
-  p.dst_width = static_cast<uint32_t>(output->width);
-  p.dst_height = static_cast<uint32_t>(output->height);
-  p.src_width = static_cast<uint32_t>(input->width);
-  p.src_height = static_cast<uint32_t>(input->height);
-  RunSampler(layout, src, dst, p);
+  Enlarge(info->settings, info->anchor_x, info->anchor_y,
+          {src, static_cast<uint32_t>(input->width), static_cast<uint32_t>(input->height),
+           input->rowbytes, layout},
+          {dst, static_cast<uint32_t>(output->width), static_cast<uint32_t>(output->height),
+           output->rowbytes, layout});
   return PF_Err_NONE;
 }

@@ -78,3 +78,22 @@ void RunSampler(PixelLayout layout, const void* src, void* dst, const ScaleParam
       break;
   }
 }
+
+void Enlarge(const RenderSettings& s, float anchor_x, float anchor_y, const ConstImageView& src,
+             const ImageView& dst, DestWindow window) {
+  const int size = PixelSize(dst.layout);
+  ScaleParams p{};
+  p.src_pitch = src.row_bytes / size;
+  p.dst_pitch = dst.row_bytes / size;
+  p.dst_width = dst.width;
+  p.dst_height = dst.height;
+  p.src_width = src.width;
+  p.src_height = src.height;
+  p.scale = s.scale;
+  p.type = s.type;
+  p.edge_blur_coeff = s.edge_blur;
+  p.anchor_x = anchor_x;
+  p.anchor_y = anchor_y;
+  p.pixel_shape = s.pixel_shape;
+  RunSampler(dst.layout, src.pixels, dst.pixels, p, window);
+}

@@ -1,19 +1,11 @@
-// CPU samplers: enlarge one source buffer into one destination buffer. Host-free: they take
-// plain pointers and a completed ScaleParams and run on the calling thread; their tables take one
-// block of memory per call (on the stack for small outputs).
+// CPU samplers: enlarge one source buffer into one destination buffer. Host-free: Enlarge takes
+// image views and the resolved settings, the samplers under it plain pointers and a completed
+// ScaleParams; they run on the calling thread and their tables take one block of memory per call
+// (on the stack for small outputs).
 #pragma once
+#include "engine/core/image_view.h"
 #include "engine/core/scale_data.h"
-
-enum class PixelLayout {
-  ARGB8,      // smart render, PF_Pixel
-  ARGB16,     // smart render, PF_Pixel16 (0..32768)
-  ARGBFloat,  // smart render, PF_PixelFloat
-  BGRA8,      // legacy render, PrPixelFormat_BGRA_4444_8u
-  BGRAFloat,  // legacy render, PrPixelFormat_BGRA_4444_32f
-};
-
-// Bytes per pixel of a layout.
-int PixelSize(PixelLayout layout);
+#include "engine/core/settings.h"
 
 // Pixels from a buffer's first pixel to the start of row `row`: row * pitch formed in 32-bit
 // signed arithmetic, as the hosts' pitches are.
@@ -44,6 +36,11 @@ void SampleBilinear(PixelLayout layout, const void* src, void* dst, const ScaleP
 // An unknown type draws nothing.
 void RunSampler(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
                 DestWindow window = {});
+
+// Enlarges src into dst (of one layout) with the resolved settings and the output grid's phase
+// from the pre-render geometry: the record the samplers take is made here from the views.
+void Enlarge(const RenderSettings& settings, float anchor_x, float anchor_y,
+             const ConstImageView& src, const ImageView& dst, DestWindow window = {});
 
 // Instruction sets of the sampler kernels. Every set produces the same bytes; the fastest the
 // processor has is used unless one is forced (tests compare them on the same inputs).

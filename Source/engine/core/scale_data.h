@@ -1,4 +1,4 @@
-// The render record shared by pre-render, the CPU samplers and the GPU kernel. The kernel takes
+// The render record shared by the CPU samplers and the GPU kernel. The kernel takes
 // ScaleParams by value, so its field order, widths and signedness are part of the kernel ABI.
 // This one header is compiled as C++ (host code and CUDA) and, through the kernel's macro layer,
 // as OpenCL C; the layout checks at the end run on every side.
@@ -58,12 +58,6 @@ TG_FIELD_AT(edge_blur_coeff, 36);
 TG_FIELD_AT(anchor_x, 40);
 TG_FIELD_AT(anchor_y, 44);
 TG_FIELD_AT(pixel_shape, 48);
-
-// Pre-render data handed to the host (which frees it with free()).
-typedef struct ScaleInfo {
-  ScaleParams params;
-  bool gpu_accelerated;
-} ScaleInfo;
 
 enum PixelShape TG_ENUM_INT32 {
   PIXEL_SHAPE_POINT = 0,

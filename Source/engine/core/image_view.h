@@ -1,0 +1,28 @@
+// Pixel buffers as the engine takes them.
+#pragma once
+#include <cstdint>
+
+enum class PixelLayout {
+  ARGB8,      // smart render, PF_Pixel
+  ARGB16,     // smart render, PF_Pixel16 (0..32768)
+  ARGBFloat,  // smart render, PF_PixelFloat
+  BGRA8,      // legacy render, PrPixelFormat_BGRA_4444_8u
+  BGRAFloat,  // legacy render, PrPixelFormat_BGRA_4444_32f
+};
+
+// Bytes per pixel of a layout.
+int PixelSize(PixelLayout layout);
+
+// An image in a buffer: its first pixel, its size in pixels, the bytes from one row to the next
+// (as the hosts' row bytes, possibly padded) and its layout. Pixels is void for an image written
+// to, const void for one only read.
+template <class Pixels>
+struct BasicImageView {
+  Pixels* pixels;
+  uint32_t width;
+  uint32_t height;
+  int32_t row_bytes;
+  PixelLayout layout;
+};
+using ImageView = BasicImageView<void>;
+using ConstImageView = BasicImageView<const void>;
