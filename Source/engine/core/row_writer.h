@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/core/samplers.h"
+#include "engine/core/image_view.h"
+#include "engine/core/scale_data.h"
 #include "engine/core/simd/samplers_kernels.h"
 
 namespace samplers {

@@ -7,7 +7,8 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/core/samplers.h"
+#include "engine/core/image_view.h"
+#include "engine/core/scale_data.h"
 
 namespace samplers {
 

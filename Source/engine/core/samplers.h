@@ -7,21 +7,6 @@
 #include "engine/core/scale_data.h"
 #include "engine/core/settings.h"
 
-// Pixels from a buffer's first pixel to the start of row `row`: row * pitch formed in 32-bit
-// signed arithmetic, as the hosts' pitches are.
-inline int32_t RowOffset(int32_t row, int32_t pitch) {
-  return static_cast<int32_t>(static_cast<uint32_t>(row) * static_cast<uint32_t>(pitch));
-}
-
-// Where the destination lies in a larger one: its pixel (x, y) is the larger destination's pixel
-// (x + column, y + row), computed with exactly that pixel's arithmetic, so a window is
-// byte for byte the crop of the whole render without the memory of the whole. dst, dst_width and
-// dst_height describe the window; it must lie inside the larger destination.
-struct DestWindow {
-  uint32_t column = 0;
-  uint32_t row = 0;
-};
-
 // Nearest neighbour: every destination pixel is a verbatim copy of one source pixel, or empty.
 // Rows [row_begin, row_end) of the destination are written, so callers may split the work.
 void SampleNearest(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
