@@ -1,5 +1,6 @@
 #include "gpu/gpu_render.h"
 
+#include "engine/core/samplers.h"
 #include "frame/glue/host_guards.h"
 #include "frame/glue/suite_scope.h"
 
@@ -18,25 +19,10 @@ const Record* DeviceRecord(const PF_SmartRenderInput& input) {
   return handle != nullptr ? static_cast<const Record*>(*handle) : nullptr;
 }
 
-// The kernel's record for the host's GPU worlds, which hold 16-byte float pixels.
-ScaleParams KernelParams(const ScaleInfo& info, const PF_EffectWorld& input,
-                         const PF_EffectWorld& output) {
-  const RenderSettings& s = info.settings;
-  ScaleParams p{};
-  p.src_pitch = input.rowbytes >> 4;
-  p.dst_pitch = output.rowbytes >> 4;
-  p.is16f = 0;
-  p.dst_width = static_cast<uint32_t>(output.width);
-  p.dst_height = static_cast<uint32_t>(output.height);
-  p.src_width = static_cast<uint32_t>(input.width);
-  p.src_height = static_cast<uint32_t>(input.height);
-  p.scale = s.scale;
-  p.type = s.type;
-  p.edge_blur_coeff = s.edge_blur;
-  p.anchor_x = info.anchor_x;
-  p.anchor_y = info.anchor_y;
-  p.pixel_shape = s.pixel_shape;
-  return p;
+// A GPU world of the host at its device memory: BGRA float pixels.
+ImageView GpuView(const PF_EffectWorld& world, void* pixels) {
+  return {pixels, static_cast<uint32_t>(world.width), static_cast<uint32_t>(world.height),
+          world.rowbytes, PixelLayout::BGRAFloat};
 }
 
 PF_Err Launch(const PF_SmartRenderInput& input, const PF_GPUDeviceInfo& device, void* src,
@@ -124,7 +110,9 @@ PF_Err GpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderEx
   if (err == PF_Err_NONE) err = gpu->GetGPUWorldData(ref, input, &src);
   if (err == PF_Err_NONE) err = gpu->GetGPUWorldData(ref, output, &dst);
   if (err == PF_Err_NONE) {
-    err = Launch(*extra->input, device, src, dst, KernelParams(*info, *input, *output));
+    err = Launch(*extra->input, device, src, dst,
+                 ScaleParamsFor(info->settings, info->anchor_x, info->anchor_y,
+                                GpuView(*input, src), GpuView(*output, dst)));
   }
   const PF_Err release = exclusive.Release();
   if (err == PF_Err_NONE) err = release;

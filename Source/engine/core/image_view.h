@@ -1,6 +1,7 @@
 // Pixel buffers as the engine takes them.
 #pragma once
 #include <cstdint>
+#include <type_traits>
 
 enum class PixelLayout {
   ARGB8,      // smart render, PF_Pixel
@@ -23,6 +24,11 @@ struct BasicImageView {
   uint32_t height;
   int32_t row_bytes;
   PixelLayout layout;
+
+  // An image written to may be read.
+  operator BasicImageView<const void>() const requires(!std::is_const_v<Pixels>) {
+    return {pixels, width, height, row_bytes, layout};
+  }
 };
 using ImageView = BasicImageView<void>;
 using ConstImageView = BasicImageView<const void>;

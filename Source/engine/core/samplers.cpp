@@ -79,8 +79,8 @@ void RunSampler(PixelLayout layout, const void* src, void* dst, const ScaleParam
   }
 }
 
-void Enlarge(const RenderSettings& s, float anchor_x, float anchor_y, const ConstImageView& src,
-             const ImageView& dst, DestWindow window) {
+ScaleParams ScaleParamsFor(const RenderSettings& s, float anchor_x, float anchor_y,
+                           const ConstImageView& src, const ImageView& dst) {
   const int size = PixelSize(dst.layout);
   ScaleParams p{};
   p.src_pitch = src.row_bytes / size;
@@ -95,5 +95,11 @@ void Enlarge(const RenderSettings& s, float anchor_x, float anchor_y, const Cons
   p.anchor_x = anchor_x;
   p.anchor_y = anchor_y;
   p.pixel_shape = s.pixel_shape;
-  RunSampler(dst.layout, src.pixels, dst.pixels, p, window);
+  return p;
+}
+
+void Enlarge(const RenderSettings& s, float anchor_x, float anchor_y, const ConstImageView& src,
+             const ImageView& dst, DestWindow window) {
+  RunSampler(dst.layout, src.pixels, dst.pixels, ScaleParamsFor(s, anchor_x, anchor_y, src, dst),
+             window);
 }

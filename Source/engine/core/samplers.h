@@ -22,8 +22,12 @@ void SampleBilinear(PixelLayout layout, const void* src, void* dst, const ScaleP
 void RunSampler(PixelLayout layout, const void* src, void* dst, const ScaleParams& p,
                 DestWindow window = {});
 
-// Enlarges src into dst (of one layout) with the resolved settings and the output grid's phase
-// from the pre-render geometry: the record the samplers take is made here from the views.
+// The record the samplers and the GPU kernel take, for the resolved settings, the output grid's
+// phase from the pre-render geometry and two images of one layout (pitches in its pixels).
+ScaleParams ScaleParamsFor(const RenderSettings& settings, float anchor_x, float anchor_y,
+                           const ConstImageView& src, const ImageView& dst);
+
+// Enlarges src into dst (of one layout) with that record.
 void Enlarge(const RenderSettings& settings, float anchor_x, float anchor_y,
              const ConstImageView& src, const ImageView& dst, DestWindow window = {});
 
