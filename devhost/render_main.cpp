@@ -566,7 +566,7 @@ int Run(int argc, char** argv) {
     return RunSequence(o, s);
   }
   if (o.output == "-") Fail("-o - (standard output) takes raw frames: use --raw WxH");
-  const std::string input = sample ? std::string(TESSGRAIN_SAMPLE) : o.inputs[0];
+  const std::string input = sample ? SampleBesideTool() : o.inputs[0];
   Image layer = ReadOne(o, input);
   Session s = SetUp(o, sample);
   if (o.print_geometry) {

@@ -2,8 +2,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <initializer_list>
 #include <string_view>
+
+#include "foundation/module_info.h"
 
 namespace devhost {
 
@@ -65,7 +68,8 @@ Host
                        premiere); with the host executable's version it decides whether the
                        plug-in suits the host (13.31: update advised; 13.33: too old, red frames)
   --host-version V     host version string passed at registration (default 25.0)
-  --module PATH        the plug-in module to load (default: the one built beside this tool)
+  --module PATH        the plug-in module to load (default: the one installed or built beside
+                       this tool)
 
 Other
   --print-geometry     run only the pre-render (ae) and print its result as one line of JSON
@@ -267,7 +271,34 @@ Options ParseArguments(int argc, char** argv) {
       Fail("unknown option '" + std::string(arg) + "' (see --help)");
     }
   }
+  if (o.module.empty()) o.module = ModuleBesideTool();
   return o;
 }
+
+namespace {
+
+std::string ToolFolder() {
+  const std::string tool = ModuleFileName(nullptr).Bytes();
+  return tool.substr(0, tool.find_last_of("/\\") + 1);
+}
+
+// The file at relative to this tool's folder when it is there (the installed layout), else the
+// fallback (the build tree's).
+std::string InstalledOr(const std::string& relative, std::string fallback) {
+  const std::string installed = ToolFolder() + relative;
+  std::error_code error;
+  return std::filesystem::exists(reinterpret_cast<const char8_t*>(installed.c_str()), error)
+             ? installed
+             : fallback;
+}
+
+}  // namespace
+
+std::string ModuleBesideTool() {
+  return InstalledOr(TESSGRAIN_MODULE_INSTALLED "/" TESSGRAIN_MODULE_FILE,
+                     ToolFolder() + TESSGRAIN_MODULE_BUILT "/" TESSGRAIN_MODULE_FILE);
+}
+
+std::string SampleBesideTool() { return InstalledOr(TESSGRAIN_SAMPLE_INSTALLED, TESSGRAIN_SAMPLE); }
 
 }  // namespace devhost

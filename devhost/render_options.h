@@ -34,7 +34,7 @@ struct Options {
   PF_Field field = PF_Field_FRAME;
   std::optional<std::pair<long, long>> api_version;
   std::string host_version = "25.0";
-  std::string module = TESSGRAIN_MODULE_PATH;
+  std::string module;  // the module beside this tool unless --module names one
   GpuChoice gpu = GpuChoice::Off;
   std::optional<int> jobs;
   std::optional<FrameRange> frames;
@@ -50,5 +50,10 @@ struct Options {
 };
 
 Options ParseArguments(int argc, char** argv);
+
+// Files found from this tool's own location: the installed layout (bin/ beside lib/ and share/)
+// first, then the build tree's, so a copied or installed tool needs no build path.
+std::string ModuleBesideTool();
+std::string SampleBesideTool();
 
 }  // namespace devhost

@@ -22,8 +22,16 @@ else()
 endif()
 if(TARGET tessgrain-render)
   tg_platform_source(tessgrain-render render_platform)
+  # The module and the sample are looked for from the tool's own folder: where an install puts
+  # them (bin/ beside lib/ and share/), then where the build does.
+  file(RELATIVE_PATH tg_module_built ${CMAKE_CURRENT_BINARY_DIR} ${CMAKE_BINARY_DIR})
+  string(REGEX REPLACE "/$" "" tg_module_built "${tg_module_built}")
   target_compile_definitions(tessgrain-render PRIVATE
-    TESSGRAIN_SAMPLE="${CMAKE_SOURCE_DIR}/devhost/sample/sprite.png")
+    TESSGRAIN_SAMPLE="${CMAKE_SOURCE_DIR}/devhost/sample/sprite.png"
+    TESSGRAIN_SAMPLE_INSTALLED="../${TESSGRAIN_DATA_INSTALL_DIR}/sprite.png"
+    TESSGRAIN_MODULE_FILE="$<TARGET_FILE_NAME:tessgrain_module>"
+    TESSGRAIN_MODULE_INSTALLED="../${TESSGRAIN_MODULE_INSTALL_DIR}"
+    TESSGRAIN_MODULE_BUILT="${tg_module_built}")
   # --dialog runs the test companion, which is built beside the module.
   add_dependencies(tessgrain-render orbisk_companion)
 endif()
