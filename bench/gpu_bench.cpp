@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "devhost/gpu.h"
+#include "devhost/host/gpu.h"
 #include "engine/core/samplers.h"
 #include "full_hd_job.h"
 #include "gpu/gpu_render.h"

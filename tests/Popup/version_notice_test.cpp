@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "devhost/host.h"
+#include "devhost/host/host.h"
 
 namespace {
 

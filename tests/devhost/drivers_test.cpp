@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "devhost/host.h"
+#include "devhost/host/host.h"
 #include "engine/core/settings.h"
 #include "tests/support/images.h"
 #include "tests/support/loaded_module.h"

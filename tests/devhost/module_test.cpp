@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "devhost/host.h"
+#include "devhost/host/host.h"
 #include "frame/glue/global_data.h"
 #include "params/table/param_table.h"
 #include "tests/support/images.h"

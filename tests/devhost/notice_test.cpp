@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "devhost/host.h"
+#include "devhost/host/host.h"
 #include "frame/glue/host_notice.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "devhost/host.h"
+#include "devhost/host/host.h"
 #include "params/table/param_table.h"
 #include "tests/support/images.h"
 #include "tests/support/loaded_module.h"

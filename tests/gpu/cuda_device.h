@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "devhost/gpu.h"
+#include "devhost/host/gpu.h"
 #include "gpu/loaders/cuda/cuda_api.h"
 #include "gpu/cuda_module.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "cuda_device.h"
-#include "devhost/cuda_standin.h"
-#include "devhost/host.h"
+#include "devhost/cuda_standin/cuda_standin.h"
+#include "devhost/host/host.h"
 #include "gpu/gpu_render.h"
 #include "tests/support/images.h"
 #include "tests/support/loaded_module.h"

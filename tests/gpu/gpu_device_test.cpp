@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "devhost/host.h"
+#include "devhost/host/host.h"
 #include "frame/commands/dispatch.h"
 #include "gpu/opencl_program.h"
 #include "cuda_device.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "devhost/gpu.h"
+#include "devhost/host/gpu.h"
 #include "gpu/loaders/opencl/opencl_api.h"
 #include "gpu/opencl_program.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "devhost/host.h"
+#include "devhost/host/host.h"
 #include "gpu/loaders/cuda/cuda_api.h"
 #include "gpu/loaders/opencl/opencl_api.h"
 #include "tests/support/images.h"
