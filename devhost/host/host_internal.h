@@ -7,7 +7,7 @@
 
 #include "devhost/host/host.h"
 #include "devhost/host/ledger.h"
-#include "params/param_table.h"
+#include "params/table/param_table.h"
 
 namespace devhost {
 

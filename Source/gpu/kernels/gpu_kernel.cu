@@ -3,7 +3,7 @@
 // and the same order of operations; the OpenCL build uses relaxed maths, so results may differ in
 // the last bits.
 #include "gpu/kernels/kernel_support.h"
-#include "engine/scale_data.h"
+#include "engine/core/scale_data.h"
 
 // Pixel index of (x, y): the row offset in 32-bit signed arithmetic, as on the CPU.
 GF_DEVICE_FUNCTION int32_t pixel_index(int32_t x, int32_t y, int32_t pitch) {
