@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "devhost/host/gpu.h"
-#include "engine/samplers.h"
+#include "engine/core/samplers.h"
 #include "full_hd_job.h"
 #include "gpu/gpu_render.h"
 #include "gpu/opencl_program.h"

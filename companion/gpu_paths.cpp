@@ -2,8 +2,8 @@
 #include <algorithm>
 
 #include "companion/settings_page.h"
-#include "gpu/cuda_api.h"
-#include "gpu/opencl_api.h"
+#include "gpu/loaders/cuda/cuda_api.h"
+#include "gpu/loaders/opencl/opencl_api.h"
 
 namespace {
 

@@ -2,9 +2,10 @@
 
 #include <vector>
 
-#include "engine/source_position.h"
-#include "frame/host_guards.h"
-#include "frame/suite_scope.h"
+#include "engine/core/sample_positions.h"
+#include "engine/core/samplers.h"
+#include "frame/glue/host_guards.h"
+#include "frame/glue/suite_scope.h"
 
 namespace {
 
@@ -14,8 +15,8 @@ constexpr size_t kGroup = 16;
 // device's relaxed division could put a position that lies exactly on a block edge on its other
 // side. Never empty, so that the device buffer holding it never is either.
 std::vector<float> SourcePositions(const ScaleParams& params) {
-  std::vector<float> table(SourcePositionCount(params) + 1);
-  FillSourcePositions(params, table.data());
+  std::vector<float> table(samplers::SourcePositionCount(params) + 1);
+  samplers::FillSourcePositions(params, table.data());
   return table;
 }
 
@@ -75,6 +76,12 @@ template <class Record>
 const Record* DeviceRecord(const PF_SmartRenderInput& input) {
   const auto handle = static_cast<PF_Handle>(const_cast<void*>(input.gpu_data));
   return handle != nullptr ? static_cast<const Record*>(*handle) : nullptr;
+}
+
+// A GPU world of the host at its device memory: BGRA float pixels.
+ImageView GpuView(const PF_EffectWorld& world, void* pixels) {
+  return {pixels, static_cast<uint32_t>(world.width), static_cast<uint32_t>(world.height),
+          world.rowbytes, PixelLayout::BGRAFloat};
 }
 
 PF_Err Launch(const PF_SmartRenderInput& input, const PF_GPUDeviceInfo& device, void* src,
@@ -179,15 +186,9 @@ PF_Err GpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderEx
   if (err == PF_Err_NONE) err = gpu->GetGPUWorldData(ref, input, &src);
   if (err == PF_Err_NONE) err = gpu->GetGPUWorldData(ref, output, &dst);
   if (err == PF_Err_NONE) {
-    ScaleParams params = info->params;
-    params.src_pitch = input->rowbytes >> 4;
-    params.dst_pitch = output->rowbytes >> 4;
-    params.is16f = 0;
-    params.dst_width = static_cast<uint32_t>(output->width);
-    params.dst_height = static_cast<uint32_t>(output->height);
-    params.src_width = static_cast<uint32_t>(input->width);
-    params.src_height = static_cast<uint32_t>(input->height);
-    err = Launch(*extra->input, device, src, dst, params);
+    err = Launch(*extra->input, device, src, dst,
+                 ScaleParamsFor(info->settings, info->anchor_x, info->anchor_y,
+                                GpuView(*input, src), GpuView(*output, dst)));
   }
   const PF_Err release = exclusive.Release();
   if (err == PF_Err_NONE) err = release;

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "gpu/cuda_api.h"
-#include "gpu/kernel_text.h"
+#include "gpu/loaders/cuda/cuda_api.h"
+#include "gpu/kernels/kernel_text.h"
 
 #define GF_DEVICE_TARGET_CPU 1
 #include "gpu/kernels/gpu_kernel.cu"

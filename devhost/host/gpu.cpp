@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "devhost/host/host_internal.h"
-#include "gpu/opencl_api.h"
+#include "gpu/loaders/opencl/opencl_api.h"
 
 namespace devhost {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "devhost/host/gpu.h"
-#include "gpu/cuda_api.h"
+#include "gpu/loaders/cuda/cuda_api.h"
 
 namespace devhost {
 

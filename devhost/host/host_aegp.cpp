@@ -43,7 +43,9 @@ A_Err AEGP_GetLayerStreamValue(AEGP_LayerH layer, AEGP_LayerStream stream, AEGP_
   if (layer != LayerHandle() || value == nullptr || stream != AEGP_LayerStream_ANCHORPOINT) {
     return A_Err_PARAMETER;
   }
-  value->three_d = {H().anchor_x.value_or(0.0), H().anchor_y.value_or(0.0), 0.0};
+  const Host::Impl& m = H().impl();
+  value->three_d = {H().anchor_x.value_or(m.layer_centre_x),
+                    H().anchor_y.value_or(m.layer_centre_y), 0.0};
   if (type) *type = AEGP_StreamType_ThreeD_SPATIAL;
   return A_Err_NONE;
 }

@@ -74,8 +74,10 @@ PreRenderResult Host::PreRender(const Image& layer_full, const Image& layer) {
   m.in_data.width = layer.width;
   m.in_data.height = layer.height;
   m.in_data.extent_hint = m.layer_bounds;
-  if (!anchor_x) anchor_x = layer_full.width / 2.0;
-  if (!anchor_y) anchor_y = layer_full.height / 2.0;
+  // Each frame's own centre, never kept as the anchor: frames of a sequence may differ in size,
+  // and one render thread's host renders many of them.
+  m.layer_centre_x = layer_full.width / 2.0;
+  m.layer_centre_y = layer_full.height / 2.0;
 
   PF_PreRenderInput input{};
   input.output_request.rect = m.layer_bounds;

@@ -7,7 +7,7 @@
 
 #include "devhost/host/host.h"
 #include "devhost/host/ledger.h"
-#include "params/param_table.h"
+#include "params/table/param_table.h"
 
 namespace devhost {
 
@@ -25,6 +25,8 @@ struct Host::Impl {
   PF_ParamDef defs[kParamSlots]{};
   std::map<const PF_ParamDef*, int> param_checkouts;  // definition checked out -> index
   PF_LRect layer_bounds{};
+  // The centre of the frame being rendered: the anchor when none was set.
+  double layer_centre_x = 0.0, layer_centre_y = 0.0;
   World* input = nullptr;
   World* output = nullptr;
   std::vector<World*> worlds;  // every world the effect may name

@@ -15,6 +15,7 @@
 #include "devhost/render/platform.h"
 #include "devhost/render/raw_frames.h"
 #include "devhost/render/worker_pool.h"
+#include "engine/core/settings.h"
 
 namespace fs = std::filesystem;
 
@@ -27,9 +28,13 @@ namespace {
 std::string SettingsText(const EffectParams& p) {
   static const char* const kInterp[] = {"nearest", "linear", "nearest-aa"};
   static const char* const kShape[] = {"point", "square", "circle"};
-  std::string text = kInterp[std::clamp(p.interpolation, 1, 3) - 1];
-  if (p.interpolation == 3) text += " (edge blur " + FormatNumber(p.edge_blur) + ")";
-  return text + ", " + kShape[std::clamp(p.pixel_shape, 1, 3) - 1] + " shape";
+  // What the effect renders with: the edge blur at most the scale.
+  const RenderSettings s =
+      ResolveSettings({p.scale, static_cast<double>(p.interpolation), p.edge_blur,
+                       p.gpu ? 1.0 : 0.0, static_cast<double>(p.pixel_shape)});
+  std::string text = kInterp[std::clamp<int32_t>(s.type, 0, 2)];
+  if (s.type == SCALE_NEAREST_NEIGHBOR_AA) text += " (edge blur " + FormatNumber(s.edge_blur) + ")";
+  return text + ", " + kShape[std::clamp(s.pixel_shape, 0, 2)] + " shape";
 }
 
 // Output size against input size; the point shape's border is the usual surprise.

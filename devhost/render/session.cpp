@@ -8,7 +8,7 @@
 
 #include "devhost/render/console.h"
 #include "devhost/render/platform.h"
-#include "engine/scale_data.h"
+#include "engine/core/settings.h"
 
 namespace fs = std::filesystem;
 
@@ -85,7 +85,7 @@ void PrintGeometry(Host& host, const Image& layer) {
       if (out.delete_pre_render_data_func) out.delete_pre_render_data_func(out.pre_render_data);
     }
   } release{out};
-  const ScaleParams& p = static_cast<const ScaleInfo*>(out.pre_render_data)->params;
+  const ScaleInfo& p = *static_cast<const ScaleInfo*>(out.pre_render_data);
   std::printf(
       "{\"result_rect\":[%d,%d,%d,%d],\"max_result_rect\":[%d,%d,%d,%d],"
       "\"anchor_x\":%.9g,\"anchor_y\":%.9g,\"flags\":%d}\n",

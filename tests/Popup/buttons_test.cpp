@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "devhost/host/host.h"
-#include "params/param_table.h"
+#include "params/table/param_table.h"
 #include "popup_test_support.h"
 
 namespace {

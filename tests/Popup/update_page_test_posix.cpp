@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "devhost/host/host.h"
-#include "params/param_table.h"
+#include "params/table/param_table.h"
 #include "popup_test_support.h"
 #include "tests/support/loaded_module.h"
 

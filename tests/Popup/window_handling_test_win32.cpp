@@ -16,7 +16,7 @@
 #include "Popup/window_handling.h"
 #include "devhost/host/host.h"
 #include "devhost/host/host_window.h"
-#include "params/param_table.h"
+#include "params/table/param_table.h"
 #include "popup_test_support.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "devhost/host/host.h"
-#include "params/param_table.h"
+#include "params/table/param_table.h"
 #include "tests/support/images.h"
 #include "tests/support/loaded_module.h"
 

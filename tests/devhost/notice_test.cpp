@@ -4,7 +4,7 @@
 #include <string>
 
 #include "devhost/host/host.h"
-#include "frame/host_notice.h"
+#include "frame/glue/host_notice.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/samplers.h"
+#include "engine/core/samplers.h"
 #include "sampler_data.h"
 
 namespace {

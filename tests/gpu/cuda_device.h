@@ -8,7 +8,7 @@
 #include <string>
 
 #include "devhost/host/gpu.h"
-#include "gpu/cuda_api.h"
+#include "gpu/loaders/cuda/cuda_api.h"
 #include "gpu/cuda_module.h"
 
 struct TestCudaDevice {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "devhost/host/host.h"
-#include "frame/dispatch.h"
+#include "frame/commands/dispatch.h"
 #include "gpu/opencl_program.h"
 #include "cuda_device.h"
 #include "opencl_device.h"

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "cuda_device.h"
-#include "engine/samplers.h"
+#include "engine/core/samplers.h"
 #include "gpu/gpu_render.h"
-#include "gpu/kernel_text.h"
+#include "gpu/kernels/kernel_text.h"
 #include "opencl_device.h"
 
 namespace {

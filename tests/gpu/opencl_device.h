@@ -7,7 +7,7 @@
 #include <string>
 
 #include "devhost/host/gpu.h"
-#include "gpu/opencl_api.h"
+#include "gpu/loaders/opencl/opencl_api.h"
 #include "gpu/opencl_program.h"
 
 struct TestDevice {

@@ -1,9 +1,9 @@
 // The upscale kernels, one text for CUDA, OpenCL and a CPU run of the grid (kernel_support.h). The
-// per-pixel mathematics is that of the CPU samplers (engine/samplers.cpp) with the same constants
-// and the same order of operations, at the CPU's own source positions; the OpenCL build uses
-// relaxed maths, so blended values may differ in the last bits.
+// per-pixel mathematics is that of the CPU samplers (engine/core) with the same constants and the
+// same order of operations, at the CPU's own source positions; the OpenCL build uses relaxed
+// maths, so blended values may differ in the last bits.
 #include "gpu/kernels/kernel_support.h"
-#include "engine/scale_data.h"
+#include "engine/core/scale_data.h"
 
 // Pixel index of (x, y): the row offset in 32-bit signed arithmetic, as on the CPU.
 GF_DEVICE_FUNCTION int32_t pixel_index(int32_t x, int32_t y, int32_t pitch) {
@@ -112,8 +112,8 @@ GF_DEVICE_FUNCTION float4 upscale_bilinear(GF_PTR_READ_ONLY(float4) src, ScalePa
 }
 
 // positions: the source position of every destination column, then of every row, as the CPU
-// samplers compute them (engine/source_position.h). Relaxed maths may divide inexactly, and a
-// position exactly on a block edge would then land on the other side. Rounding, flooring and
+// samplers compute them (engine/core/sample_positions.h). Relaxed maths may divide inexactly, and
+// a position exactly on a block edge would then land on the other side. Rounding, flooring and
 // comparing the host's floats are exact on every device. On the OpenCL bench (PoCL) reading them
 // left the blends as fast as before and Nearest at most a fifth slower, where exact position
 // arithmetic in integers took 2 to 10 times as long.
