@@ -62,9 +62,10 @@ struct KernelCode {
 
 const KernelCode kKernels[] = {
     {"ScaleKernel",
-     {8, 8, sizeof(ScaleParams)},
+     {8, 8, sizeof(ScaleParams), 8},
      [](const Args& a) {
-       ScaleKernel(Pixels(a[0].data()), Pixels(a[1].data()), Arg<ScaleParams>(a[2].data()));
+       ScaleKernel(Pixels(a[0].data()), Pixels(a[1].data()), Arg<ScaleParams>(a[2].data()),
+                   reinterpret_cast<const float*>(Arg<CUdeviceptr>(a[3].data())));
      }},
     {"Donkey_ears_kernel",
      {8, sizeof(ScaleParams)},
@@ -426,6 +427,7 @@ STANDIN_EXPORT CUresult cuMemAlloc_v2(CUdeviceptr* memory, size_t bytes) {
   if (block == nullptr) return 2;
   *memory = reinterpret_cast<CUdeviceptr>(block);
   S().blocks[*memory] = bytes;
+  ++S().record.blocks;
   return CUDA_SUCCESS;
 }
 
@@ -433,6 +435,7 @@ STANDIN_EXPORT CUresult cuMemFree_v2(CUdeviceptr memory) {
   STANDIN_ENTRY("cuMemFree_v2");
   RunAllPending();  // freeing waits for the device, as the driver does
   if (S().blocks.erase(memory) == 0) return kInvalidValue;
+  --S().record.blocks;
   std::free(reinterpret_cast<void*>(memory));
   return CUDA_SUCCESS;
 }
@@ -440,6 +443,16 @@ STANDIN_EXPORT CUresult cuMemFree_v2(CUdeviceptr memory) {
 STANDIN_EXPORT CUresult cuMemcpyHtoD_v2(CUdeviceptr to, const void* from, size_t bytes) {
   STANDIN_ENTRY("cuMemcpyHtoD_v2");
   RunAllPending();
+  if (!Allocated(to, bytes) || from == nullptr) return kInvalidValue;
+  std::memcpy(reinterpret_cast<void*>(to), from, bytes);
+  return CUDA_SUCCESS;
+}
+
+// Queued work runs first, as the copy would wait for it on the stream.
+STANDIN_EXPORT CUresult cuMemcpyHtoDAsync_v2(CUdeviceptr to, const void* from, size_t bytes,
+                                             CUstream stream) {
+  STANDIN_ENTRY("cuMemcpyHtoDAsync_v2");
+  RunPending(stream != nullptr ? *stream : S().default_stream);
   if (!Allocated(to, bytes) || from == nullptr) return kInvalidValue;
   std::memcpy(reinterpret_cast<void*>(to), from, bytes);
   return CUDA_SUCCESS;

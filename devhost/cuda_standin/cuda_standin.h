@@ -8,6 +8,7 @@ extern "C" {
 struct TgCudaStandInRecord {
   int modules;       // loaded and not unloaded
   int pending;       // launched and not run yet: nobody waited for them
+  int blocks;        // device memory allocated and not freed
   unsigned grid[3];  // of the last launch
   unsigned block[3];
   void* stream;          // of the last launch; null for the default stream

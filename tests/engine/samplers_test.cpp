@@ -206,6 +206,15 @@ TEST(Nearest, HalfwayPositionsRoundAwayFromZero) {
   EXPECT_TRUE(dst.Zero(0, 0));
   EXPECT_TRUE(dst.Same(1, 0, src, 1, 0));
   EXPECT_TRUE(dst.Same(2, 0, src, 2, 0));
+
+  // Scale 20, anchor 0.5: x = 20 lands just below the half, on 0.49999997, and keeps source
+  // pixel 0; a rounding that adds 0.5 and floors (some C runtimes' roundf) moves that block edge.
+  Buffer wide(PixelLayout::ARGB8, 40, 1);
+  SampleNearest(PixelLayout::ARGB8, src.At(0, 0), wide.At(0, 0),
+                Params(src, wide, 20.0f, SCALE_NEAREST_NEIGHBOR, PIXEL_SHAPE_SQUARE, 0.5f, 0.0f), 0,
+                1);
+  EXPECT_TRUE(wide.Same(20, 0, src, 0, 0));
+  EXPECT_TRUE(wide.Same(21, 0, src, 1, 0));
 }
 
 TEST(Bilinear, EmptinessStartsBelowMinusOneAndAtTheWidth) {

@@ -1,6 +1,7 @@
 // Where destination pixels sample the source: the mapping from a destination column or row to a
 // source position, and the taps a position gives each sampler. Shared by both samplers, so that a
-// pixel's position is formed by one piece of arithmetic.
+// pixel's position is formed by one piece of arithmetic, and tabulated by the GPU render, so that
+// the kernel picks the same source pixels and block edges.
 #pragma once
 #include <algorithm>
 #include <cmath>
@@ -19,7 +20,7 @@ namespace samplers {
 struct Mapper {
   float scale, range, half_over_scale, anchor_over_scale;
   uint32_t offset;
-  Mapper(float s, float anchor, int32_t shape, uint32_t window_offset)
+  Mapper(float s, float anchor, int32_t shape, uint32_t window_offset = 0)
       : scale(s),
         range(shape == PIXEL_SHAPE_POINT ? 1.0f : 0.5f),
         half_over_scale(0.5f / s),
@@ -30,9 +31,16 @@ struct Mapper {
   }
 };
 
+// roundf's result (halves away from zero) on every C runtime: some roundf add 0.5 and floor, which
+// takes 0.49999997 to 1 and moves the first block edge at whole scales.
+inline float RoundHalfAway(float f) {
+  const float t = std::trunc(f);
+  return std::fabs(f - t) >= 0.5f ? t + std::copysign(1.0f, f) : t;
+}
+
 // roundf, then a range check so that a far-off position never overflows the integer.
 inline bool RoundedIndex(float f, uint32_t size, int32_t& index) {
-  const float r = std::roundf(f);
+  const float r = RoundHalfAway(f);
   if (!(r >= 0.0f && r < 2147483648.0f)) return false;
   index = static_cast<int32_t>(r);
   return index <= static_cast<int64_t>(size) - 1;
@@ -70,6 +78,16 @@ inline bool MakeAxis(float f, uint32_t size, float coeff, Axis& a) {
   a.i1 = std::max(i1, 0);
   a.i2 = std::min<int64_t>(i2, static_cast<int64_t>(size) - 1);
   return true;
+}
+
+// Floats in a table of every destination column's source position followed by every row's.
+inline uint32_t SourcePositionCount(const ScaleParams& p) { return p.dst_width + p.dst_height; }
+
+inline void FillSourcePositions(const ScaleParams& p, float* table) {
+  const Mapper mx(p.scale, p.anchor_x, p.pixel_shape);
+  const Mapper my(p.scale, p.anchor_y, p.pixel_shape);
+  for (uint32_t x = 0; x < p.dst_width; ++x) table[x] = mx(x);
+  for (uint32_t y = 0; y < p.dst_height; ++y) table[p.dst_width + y] = my(y);
 }
 
 // Point pixels fade out over the outermost half pixel: a tap outside the image counts with alpha

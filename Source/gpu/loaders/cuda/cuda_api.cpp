@@ -23,6 +23,9 @@ const CudaApi* Load() {
   effect &= ResolveSymbol(library, "cuLaunchKernel", api.LaunchKernel);
   effect &= ResolveSymbol(library, "cuStreamSynchronize", api.StreamSynchronize);
   effect &= ResolveSymbol(library, "cuGetErrorString", api.GetErrorString);
+  effect &= ResolveSymbol(library, "cuMemAlloc_v2", api.MemAlloc);
+  effect &= ResolveSymbol(library, "cuMemFree_v2", api.MemFree);
+  effect &= ResolveSymbol(library, "cuMemcpyHtoDAsync_v2", api.MemcpyHtoDAsync);
   if (!effect) return nullptr;
 
   ResolveSymbol(library, "cuInit", api.Init);
@@ -35,8 +38,6 @@ const CudaApi* Load() {
   ResolveSymbol(library, "cuCtxSynchronize", api.CtxSynchronize);
   ResolveSymbol(library, "cuStreamCreate", api.StreamCreate);
   ResolveSymbol(library, "cuStreamDestroy_v2", api.StreamDestroy);
-  ResolveSymbol(library, "cuMemAlloc_v2", api.MemAlloc);
-  ResolveSymbol(library, "cuMemFree_v2", api.MemFree);
   ResolveSymbol(library, "cuMemcpyHtoD_v2", api.MemcpyHtoD);
   ResolveSymbol(library, "cuMemcpyDtoH_v2", api.MemcpyDtoH);
   return &api;
@@ -53,8 +54,8 @@ const CudaApi* CudaDriver() {
 bool HasHostEntryPoints(const CudaApi& api) {
   return api.Init && api.DeviceGetCount && api.DeviceGet && api.DeviceGetName &&
          api.DevicePrimaryCtxRetain && api.DevicePrimaryCtxRelease && api.CtxSetCurrent &&
-         api.CtxSynchronize && api.StreamCreate && api.StreamDestroy && api.MemAlloc &&
-         api.MemFree && api.MemcpyHtoD && api.MemcpyDtoH;
+         api.CtxSynchronize && api.StreamCreate && api.StreamDestroy && api.MemcpyHtoD &&
+         api.MemcpyDtoH;
 }
 
 void* CudaDriverExport(const char* name) {

@@ -29,6 +29,9 @@ struct CudaApi {
                            unsigned shared_bytes, CUstream stream, void** params, void** extra);
   CUresult (*StreamSynchronize)(CUstream stream);
   CUresult (*GetErrorString)(CUresult error, const char** text);
+  CUresult (*MemAlloc)(CUdeviceptr* memory, size_t bytes);
+  CUresult (*MemFree)(CUdeviceptr memory);
+  CUresult (*MemcpyHtoDAsync)(CUdeviceptr to, const void* from, size_t bytes, CUstream stream);
 
   // What a host (devhost, the tests) calls besides; null where the library lacks them.
   CUresult (*Init)(unsigned flags);
@@ -41,8 +44,6 @@ struct CudaApi {
   CUresult (*CtxSynchronize)();
   CUresult (*StreamCreate)(CUstream* stream, unsigned flags);
   CUresult (*StreamDestroy)(CUstream stream);
-  CUresult (*MemAlloc)(CUdeviceptr* memory, size_t bytes);
-  CUresult (*MemFree)(CUdeviceptr memory);
   CUresult (*MemcpyHtoD)(CUdeviceptr to, const void* from, size_t bytes);
   CUresult (*MemcpyDtoH)(void* to, CUdeviceptr from, size_t bytes);
 };

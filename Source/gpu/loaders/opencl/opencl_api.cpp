@@ -20,6 +20,9 @@ const OpenCLApi* Load() {
   effect &= ResolveSymbol(library, "clReleaseProgram", api.ReleaseProgram);
   effect &= ResolveSymbol(library, "clSetKernelArg", api.SetKernelArg);
   effect &= ResolveSymbol(library, "clEnqueueNDRangeKernel", api.EnqueueNDRangeKernel);
+  effect &= ResolveSymbol(library, "clGetCommandQueueInfo", api.GetCommandQueueInfo);
+  effect &= ResolveSymbol(library, "clCreateBuffer", api.CreateBuffer);
+  effect &= ResolveSymbol(library, "clReleaseMemObject", api.ReleaseMemObject);
   if (!effect) return nullptr;
 
   ResolveSymbol(library, "clGetPlatformIDs", api.GetPlatformIDs);
@@ -27,12 +30,10 @@ const OpenCLApi* Load() {
   ResolveSymbol(library, "clGetDeviceIDs", api.GetDeviceIDs);
   ResolveSymbol(library, "clCreateContext", api.CreateContext);
   ResolveSymbol(library, "clCreateCommandQueue", api.CreateCommandQueue);
-  ResolveSymbol(library, "clCreateBuffer", api.CreateBuffer);
   ResolveSymbol(library, "clEnqueueWriteBuffer", api.EnqueueWriteBuffer);
   ResolveSymbol(library, "clEnqueueReadBuffer", api.EnqueueReadBuffer);
   ResolveSymbol(library, "clFinish", api.Finish);
   ResolveSymbol(library, "clGetProgramInfo", api.GetProgramInfo);
-  ResolveSymbol(library, "clReleaseMemObject", api.ReleaseMemObject);
   ResolveSymbol(library, "clReleaseCommandQueue", api.ReleaseCommandQueue);
   ResolveSymbol(library, "clReleaseContext", api.ReleaseContext);
   return &api;
@@ -48,7 +49,6 @@ const OpenCLApi* OpenCL() {
 
 bool HasHostEntryPoints(const OpenCLApi& api) {
   return api.GetPlatformIDs && api.GetPlatformInfo && api.GetDeviceIDs && api.CreateContext &&
-         api.CreateCommandQueue && api.CreateBuffer && api.EnqueueWriteBuffer &&
-         api.EnqueueReadBuffer && api.Finish && api.GetProgramInfo && api.ReleaseMemObject &&
-         api.ReleaseCommandQueue && api.ReleaseContext;
+         api.CreateCommandQueue && api.EnqueueWriteBuffer && api.EnqueueReadBuffer && api.Finish &&
+         api.GetProgramInfo && api.ReleaseCommandQueue && api.ReleaseContext;
 }

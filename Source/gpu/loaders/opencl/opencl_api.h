@@ -14,6 +14,9 @@ struct OpenCLApi {
   decltype(&clReleaseProgram) ReleaseProgram;
   decltype(&clSetKernelArg) SetKernelArg;
   decltype(&clEnqueueNDRangeKernel) EnqueueNDRangeKernel;
+  decltype(&clGetCommandQueueInfo) GetCommandQueueInfo;
+  decltype(&clCreateBuffer) CreateBuffer;
+  decltype(&clReleaseMemObject) ReleaseMemObject;
 
   // What a host (devhost, the tests and benchmarks) calls besides; null where the library lacks
   // them.
@@ -22,12 +25,10 @@ struct OpenCLApi {
   decltype(&clGetDeviceIDs) GetDeviceIDs;
   decltype(&clCreateContext) CreateContext;
   decltype(&clCreateCommandQueue) CreateCommandQueue;
-  decltype(&clCreateBuffer) CreateBuffer;
   decltype(&clEnqueueWriteBuffer) EnqueueWriteBuffer;
   decltype(&clEnqueueReadBuffer) EnqueueReadBuffer;
   decltype(&clFinish) Finish;
   decltype(&clGetProgramInfo) GetProgramInfo;
-  decltype(&clReleaseMemObject) ReleaseMemObject;
   decltype(&clReleaseCommandQueue) ReleaseCommandQueue;
   decltype(&clReleaseContext) ReleaseContext;
 };
