@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/scale_data.h"
+#include "engine/core/scale_data.h"
 
 constexpr uint32_t kWidth = 1920;
 constexpr uint32_t kHeight = 1080;

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "devhost/gpu.h"
-#include "engine/samplers.h"
+#include "devhost/host/gpu.h"
+#include "engine/core/samplers.h"
 #include "full_hd_job.h"
 #include "gpu/gpu_render.h"
 #include "gpu/opencl_program.h"

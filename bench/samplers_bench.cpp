@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/samplers.h"
+#include "engine/core/samplers.h"
 #include "full_hd_job.h"
 
 namespace {

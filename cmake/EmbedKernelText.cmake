@@ -37,7 +37,7 @@ c_bytes(${OUTPUT}.txt opencl_bytes opencl_length)
 c_bytes(${PTX} ptx_bytes ptx_length)
 file(WRITE ${OUTPUT}
 "// Generated from ${SOURCE} and ${PTX} at build time; do not edit.
-#include \"gpu/kernel_text.h\"
+#include \"gpu/kernels/kernel_text.h\"
 
 extern const char kOpenCLKernelText[] = {
 ${opencl_bytes}0x00};

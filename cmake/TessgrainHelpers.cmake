@@ -31,9 +31,9 @@ function(tg_add_test name)
 endfunction()
 
 # tg_headers(target PUBLIC|PRIVATE headers...): the headers of a library, named from the folder
-# under Source/ ("engine/geometry.h"). Every library has include folders of its own, holding links
-# to its headers only, so a file can include only what its library links: an arrow missing from
-# the target graph is a compile error, not a habit.
+# under Source/ ("engine/core/geometry.h"). Every library has include folders of its own, holding
+# links to its headers only, so a file can include only what its library links: an arrow missing
+# from the target graph is a compile error, not a habit.
 function(tg_headers target scope)
   file(RELATIVE_PATH folder ${CMAKE_SOURCE_DIR}/Source ${CMAKE_CURRENT_SOURCE_DIR})
   set(root ${TG_INCLUDE_ROOT}/${target})

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/geometry.h"
-#include "engine/samplers.h"
+#include "engine/core/geometry.h"
+#include "engine/core/samplers.h"
 
 namespace frei0r_filter {
 
@@ -30,26 +30,18 @@ const ParamSpec kParams[kParamCount] = {
      "edge; beyond them is allowed"},
 };
 
-float ScaleFromValue(double value) { return std::min(ScaleFromParam(64.0 * value), kMaxScale); }
-
-float EdgeBlurFromValue(double value, float scale) {
-  return EdgeBlurFromParam(64.0 * value, scale);
-}
-
 int32_t ChoiceFromValue(double value) {
   if (!(value >= 0.25)) return 0;  // below, or not a number
   return value < 0.75 ? 1 : 2;
 }
 
 Settings SettingsFor(const Values& v, uint32_t width, uint32_t height) {
-  Settings s;
-  s.scale = ScaleFromValue(v.scale);
-  s.type = static_cast<ScalingType>(ChoiceFromValue(v.interpolation));
-  s.edge_blur = EdgeBlurFromValue(v.edge_blur, s.scale);
-  s.pixel_shape = ChoiceFromValue(v.pixel_shape);
-  s.anchor_x = v.anchor_x * width;
-  s.anchor_y = v.anchor_y * height;
-  return s;
+  ParamValues effect;
+  effect.scale = std::min(64.0 * v.scale, static_cast<double>(kMaxScale));
+  effect.interpolation = ChoiceFromValue(v.interpolation) + 1;
+  effect.edge_blur = 64.0 * v.edge_blur;
+  effect.pixel_shape = ChoiceFromValue(v.pixel_shape) + 1;
+  return {ResolveSettings(effect), v.anchor_x * width, v.anchor_y * height};
 }
 
 namespace {
@@ -83,25 +75,16 @@ void RenderFrame(const Settings& s, uint32_t width, uint32_t height, const uint3
   }
   Clear(out + y1 * w, (height - y1) * w);
 
-  ScaleParams p{};
-  p.src_pitch = static_cast<int32_t>(width);
-  p.dst_pitch = static_cast<int32_t>(width);
-  p.dst_width = static_cast<uint32_t>(x1 - x0);
-  p.dst_height = static_cast<uint32_t>(y1 - y0);
-  p.src_width = width;
-  p.src_height = height;
-  p.scale = s.scale;
-  p.type = s.type;
-  p.edge_blur_coeff = s.edge_blur;
-  p.anchor_x = g.anchor_x;
-  p.anchor_y = g.anchor_y;
-  p.pixel_shape = s.pixel_shape;
   // The window's first pixel is the enlarged image's pixel (left - r.left, top - r.top).
   const DestWindow window{static_cast<uint32_t>(left - r.left), static_cast<uint32_t>(top - r.top)};
   // RGBA and the engine's BGRA8 layout both keep alpha in the fourth byte, and the samplers treat
   // the three colour channels alike: RGBA frames go through BGRA8 untouched, red where blue would
   // be, with no conversion and no loss.
-  RunSampler(PixelLayout::BGRA8, in, out + y0 * w + x0, p, window);
+  const int32_t row_bytes = static_cast<int32_t>(width * sizeof(uint32_t));
+  Enlarge(s, g.anchor_x, g.anchor_y, {in, width, height, row_bytes, PixelLayout::BGRA8},
+          {out + y0 * w + x0, static_cast<uint32_t>(x1 - x0), static_cast<uint32_t>(y1 - y0),
+           row_bytes, PixelLayout::BGRA8},
+          window);
 }
 
 }  // namespace frei0r_filter

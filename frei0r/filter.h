@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/scale_data.h"
+#include "engine/core/settings.h"
 
 namespace frei0r_filter {
 
@@ -42,23 +42,16 @@ struct Values {
   double anchor_y = 0.5;
 };
 
-// Scale = 64 x value, from 1 to 64: each whole factor k sits at k / 64, which a double holds
-// exactly, so x2, x4, x8 are 0.03125, 0.0625, 0.125 and nothing is lost to rounding (nor for any
-// other scale s, at s / 64).
-float ScaleFromValue(double value);
-// Edge blur in output pixels = 64 x value, at most the scale.
-float EdgeBlurFromValue(double value, float scale);
 // A choice among three at 0, 0.5 and 1 (the nearest of them; below 0 the first, above 1 the
 // last, not a number the first).
 int32_t ChoiceFromValue(double value);
 
-// What the values mean for one frame size.
-struct Settings {
-  float scale;
-  ScalingType type;
-  float edge_blur;
-  int32_t pixel_shape;
-  double anchor_x, anchor_y;  // pixels from the frame's top-left corner
+// What the values mean for one frame size: the effect's settings from the values in its units
+// (scale and edge blur 64 x the value, the scale from 1 to 64: each whole factor k sits at k / 64,
+// which a double holds exactly, so x2, x4, x8 are 0.03125, 0.0625, 0.125 and nothing is lost to
+// rounding), and the anchor in pixels from the frame's top-left corner.
+struct Settings : RenderSettings {
+  double anchor_x, anchor_y;
 };
 Settings SettingsFor(const Values& values, uint32_t width, uint32_t height);
 

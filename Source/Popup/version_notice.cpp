@@ -4,7 +4,7 @@
 #include <string>
 
 #include "foundation/module_info.h"
-#include "frame/host_notice.h"
+#include "frame/glue/host_notice.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "HostSDK.h"
 #include "foundation/version.h"
-#include "frame/global_data.h"
+#include "frame/glue/global_data.h"
 
 /// The rating for the host's application id and effect API version, on an executable of the
 /// given product version.

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "gpu/kernel_text.h"
+#include "gpu/kernels/kernel_text.h"
 
 void PrintCudaError(const CudaApi& cuda, CUresult code) {
   const char* text = nullptr;

@@ -2,7 +2,7 @@
 // device set-up, kept by the host in a handle, unloaded at set-down.
 #pragma once
 #include "HostSDK.h"
-#include "gpu/cuda_api.h"
+#include "gpu/loaders/cuda/cuda_api.h"
 
 // The record held in the device's 24-byte handle, in this order.
 struct CudaDeviceData {

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "frame/host_guards.h"
-#include "frame/suite_scope.h"
+#include "frame/glue/host_guards.h"
+#include "frame/glue/suite_scope.h"
 #include "gpu/cuda_module.h"
-#include "gpu/opencl_api.h"
+#include "gpu/loaders/opencl/opencl_api.h"
 #include "gpu/opencl_program.h"
 
 namespace {

@@ -1,14 +1,15 @@
 // SMART_RENDER_GPU: launches ScaleKernel on the host's GPU worlds with CUDA or OpenCL.
 #pragma once
 #include "HostSDK.h"
-#include "engine/scale_data.h"
-#include "gpu/cuda_api.h"
+#include "engine/core/scale_data.h"
+#include "engine/core/settings.h"
+#include "gpu/loaders/cuda/cuda_api.h"
 #include "gpu/cuda_module.h"
-#include "gpu/opencl_api.h"
+#include "gpu/loaders/opencl/opencl_api.h"
 #include "gpu/opencl_program.h"
 
-// Same arguments as the CPU smart driver; the worlds are the host's GPU worlds. The host's
-// ScaleInfo is left unchanged: the kernel gets a completed copy.
+// Same arguments as the CPU smart driver; the worlds are the host's GPU worlds. The kernel's
+// record is made here from the pre-render's settings and the worlds.
 PF_Err GpuSmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra* extra,
                       PF_EffectWorld* input, PF_EffectWorld* output, PF_PixelFormat format,
                       ScaleInfo* info);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "gpu/kernel_text.h"
+#include "gpu/kernels/kernel_text.h"
 
 namespace {
 

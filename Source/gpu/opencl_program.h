@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "HostSDK.h"
-#include "gpu/opencl_api.h"
+#include "gpu/loaders/opencl/opencl_api.h"
 
 // The record held in the device's 24-byte handle, in this order.
 struct OpenCLDeviceData {

@@ -1,12 +1,11 @@
-// The settings button and the dialog command through devhost on the loaded module: both run the
-// companion's pop-up (the one built beside the module) with the same request; other parameters
-// do nothing here.
+// The settings button and the dialog command through devhost on the loaded module (a copy beside
+// the test companion): both run the companion's pop-up with the same request; other parameters do
+// nothing here.
 #include <gtest/gtest.h>
 
-#include "devhost/host.h"
-#include "params/param_table.h"
+#include "devhost/host/host.h"
+#include "params/table/param_table.h"
 #include "popup_test_support.h"
-#include "tests/support/loaded_module.h"
 
 namespace {
 
@@ -24,7 +23,7 @@ using Buttons = CompanionTest;
 
 TEST_F(Buttons, SettingsButtonAndDialogCommandOpenTheSamePopup) {
   for (const HostApp app : {HostApp::AfterEffects, HostApp::PremierePro}) {
-    Host host(Effect(), app);
+    Host host(popup_test::EffectBesideCompanion(), app);
     Plan({"record " + Utf8(File("button.txt")), "out json:{}\\n"});
     EXPECT_EQ(host.PressButton(PARAM_SETTINGS), PF_Err_NONE);
     Plan({"record " + Utf8(File("dialog.txt")), "out json:{}\\n"});
@@ -35,7 +34,7 @@ TEST_F(Buttons, SettingsButtonAndDialogCommandOpenTheSamePopup) {
 }
 
 TEST_F(Buttons, PopupFailuresDoNotReachTheHost) {
-  Host host(Effect(), HostApp::AfterEffects);
+  Host host(popup_test::EffectBesideCompanion(), HostApp::AfterEffects);
   Plan({"record " + Utf8(File("request.txt")), "out json:{broken\\n", "exit 9"});
   EXPECT_EQ(host.DoDialog(), PF_Err_NONE);
   EXPECT_EQ(host.PressButton(PARAM_SETTINGS), PF_Err_NONE);
@@ -44,7 +43,7 @@ TEST_F(Buttons, PopupFailuresDoNotReachTheHost) {
 }
 
 TEST_F(Buttons, OtherParametersStartNothing) {
-  Host host(Effect(), HostApp::AfterEffects);
+  Host host(popup_test::EffectBesideCompanion(), HostApp::AfterEffects);
   Plan({"record " + Utf8(File("request.txt"))});
   for (const int index : std::initializer_list<int>{PARAM_INPUT, PARAM_SCALE, PARAM_INTERPOLATION,
                                                     PARAM_PIXEL_SHAPE, 10, -1}) {

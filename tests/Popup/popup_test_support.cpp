@@ -1,8 +1,10 @@
 #include "popup_test_support.h"
 
 #include <fstream>
+#include <memory>
 #include <sstream>
 
+#include "devhost/host/module.h"
 #include "foundation/module_info.h"
 
 namespace popup_test {
@@ -28,6 +30,26 @@ void PlaceCompanion() {
   // Removed first: overwriting in place is not reliable with every runtime.
   fs::remove(CompanionBeside());
   fs::copy_file(FromUtf8(TG_COMPANION), CompanionBeside());
+}
+
+PF_EffectMainFunc EffectBesideCompanion() {
+  static const std::unique_ptr<devhost::Module> module = [] {
+    const fs::path built = FromUtf8(TESSGRAIN_MODULE_PATH);
+    const fs::path copy = ModuleFolder() / built.filename();
+    // Once per build of the module: a test run again in a process of its own finds the copy in
+    // place, loaded by its parent, which Windows would not let it replace. (The library's
+    // update_existing is not to be relied on with mingw.)
+    if (!fs::exists(copy) || fs::last_write_time(copy) < fs::last_write_time(built)) {
+      fs::remove(copy);
+      fs::copy_file(built, copy);
+    }
+    PlaceCompanion();
+    std::string error;
+    std::unique_ptr<devhost::Module> loaded = devhost::Module::Load(Utf8(copy), &error);
+    if (!loaded) ADD_FAILURE() << error;
+    return loaded;
+  }();
+  return module ? module->EffectMain() : nullptr;
 }
 
 std::string ReadBytes(const fs::path& path) {

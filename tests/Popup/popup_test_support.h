@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "HostSDK.h"
 #include "Popup/process_spawn.h"
 
 namespace popup_test {
@@ -21,6 +22,9 @@ fs::path ModuleFolder();
 fs::path CompanionBeside();
 /// Copies the built test companion beside the module (again, when a test removed it).
 void PlaceCompanion();
+/// The effect of a copy of the built module lying beside the test companion, so that its buttons
+/// run the test companion: beside the module built in place lies the shipped pop-up.
+PF_EffectMainFunc EffectBesideCompanion();
 
 std::string ReadBytes(const fs::path& path);
 /// The path whose UTF-8 text is given.

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <thread>
 
-#include "devhost/host.h"
-#include "params/param_table.h"
+#include "devhost/host/host.h"
+#include "params/table/param_table.h"
 #include "popup_test_support.h"
 #include "tests/support/loaded_module.h"
 

@@ -14,11 +14,10 @@
 
 #include "Popup/PopupClient.h"
 #include "Popup/window_handling.h"
-#include "devhost/host.h"
-#include "devhost/host_window.h"
-#include "params/param_table.h"
+#include "devhost/host/host.h"
+#include "devhost/host/host_window.h"
+#include "params/table/param_table.h"
 #include "popup_test_support.h"
-#include "tests/support/loaded_module.h"
 
 namespace {
 
@@ -361,7 +360,7 @@ TEST_F(PopupWindows, QuitPostedWhileThePopupIsOpenIsLeftForTheHost) {
 
 TEST_F(PopupWindows, SettingsButtonRunsTheDialogWithTheHostWindowAsOwner) {
   HostWindow main(L"Tessgrain button host");
-  devhost::Host host(Effect(), devhost::HostApp::AfterEffects);
+  devhost::Host host(popup_test::EffectBesideCompanion(), devhost::HostApp::AfterEffects);
   Plan(
       {"record " + Utf8(File("request.txt")), "dialog 20000 Orbisk test dialog", "out json:{}\\n"});
   std::thread closer([&] {

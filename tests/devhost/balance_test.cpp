@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "devhost/host.h"
+#include "devhost/host/host.h"
 
 namespace {
 

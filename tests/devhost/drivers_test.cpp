@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "devhost/host.h"
-#include "engine/scale_data.h"
+#include "devhost/host/host.h"
+#include "engine/core/settings.h"
 #include "tests/support/images.h"
 #include "tests/support/loaded_module.h"
 
@@ -86,12 +86,12 @@ TEST(SmartPreRender, GpuFlagAnchorPhaseAndRecordOwnership) {
   EXPECT_EQ(r.output.result_rect.right, 22);
   ASSERT_NE(r.output.pre_render_data, nullptr);
   const ScaleInfo* info = static_cast<const ScaleInfo*>(r.output.pre_render_data);
-  EXPECT_EQ(info->params.scale, 2.5f);
-  EXPECT_EQ(info->params.type, SCALE_NEAREST_NEIGHBOR_AA);
-  EXPECT_EQ(info->params.edge_blur_coeff, 2.5f);
-  EXPECT_EQ(info->params.pixel_shape, PIXEL_SHAPE_POINT);
-  EXPECT_NEAR(info->params.anchor_x, 0.8f, 1e-5f);
-  EXPECT_TRUE(info->gpu_accelerated);
+  EXPECT_EQ(info->settings.scale, 2.5f);
+  EXPECT_EQ(info->settings.type, SCALE_NEAREST_NEIGHBOR_AA);
+  EXPECT_EQ(info->settings.edge_blur, 2.5f);
+  EXPECT_EQ(info->settings.pixel_shape, PIXEL_SHAPE_POINT);
+  EXPECT_NEAR(info->anchor_x, 0.8f, 1e-5f);
+  EXPECT_TRUE(info->settings.gpu);
   r.output.delete_pre_render_data_func(r.output.pre_render_data);
 }
 

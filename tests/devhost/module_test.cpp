@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "devhost/host.h"
-#include "frame/global_data.h"
-#include "params/param_table.h"
+#include "devhost/host/host.h"
+#include "frame/glue/global_data.h"
+#include "params/table/param_table.h"
 #include "tests/support/images.h"
 #include "tests/support/loaded_module.h"
 

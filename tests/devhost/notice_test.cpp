@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "devhost/host.h"
-#include "frame/host_notice.h"
+#include "devhost/host/host.h"
+#include "frame/glue/host_notice.h"
 
 namespace {
 

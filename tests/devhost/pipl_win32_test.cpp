@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "devhost/host.h"
+#include "devhost/host/host.h"
 #include "tests/support/loaded_module.h"
 
 namespace {

@@ -3,6 +3,8 @@
 // number of render threads, frame numbers that carry over, gaps, ranges and folders, and frames
 // through a pipe in their order.
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "tool_run.h"
 
@@ -117,6 +119,59 @@ TEST_F(Sequence, RawFramesThroughAPipeComeOutInOrderAsTheFilesDo) {
   EXPECT_NE(r.err.find("frame 13 of standard input is short: 10 of 140 bytes"), std::string::npos)
       << r.err;
   EXPECT_TRUE(r.out == expected);
+}
+
+// Before any frame renders, an output that is an input is refused however it is spelt: nothing is
+// written and every input stays as it was.
+TEST_F(Sequence, OutputsNeverReplaceInputs) {
+  const std::string clip = RawFrame(1) + RawFrame(2);
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {"clip.raw -o clip.raw", "clip.raw"},
+      {"clip.raw -o inx/../clip.raw", "inx/../clip.raw"},
+      // Windows writes the folder part with either separator.
+      {"inx -o inx/", "a_x3.raw"},
+      {"inx/a_x3.raw inx/a.raw -o inx/a_x%d.raw", "a_x3.raw"},
+  };
+#ifndef _WIN32
+  fs::create_symlink("clip.raw", "link.raw");
+  cases.push_back({"link.raw -o clip.raw", "clip.raw"});
+#endif
+  for (const auto& [args, output] : cases) {
+    SCOPED_TRACE(args);
+    Spill("clip.raw", clip);
+    fs::remove_all("inx");
+    fs::create_directories("inx");
+    Spill("inx/a.raw", RawFrame(3));
+    Spill("inx/a_x3.raw", RawFrame(4));  // unrelated to a.raw, but a.raw's default output name
+    const ToolRun r = Run(kRaw + args);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_NE(r.err.find(output + " would overwrite the input "), std::string::npos) << r.err;
+    EXPECT_TRUE(Slurp("clip.raw") == clip) << "the clip was replaced";
+    EXPECT_TRUE(Slurp("inx/a_x3.raw") == RawFrame(4)) << "inx/a_x3.raw was replaced";
+    EXPECT_EQ(FilesIn("inx").size(), 2u);
+  }
+}
+
+// Only bytes safely written count: a stream that cannot go where it was sent claims no frame, and
+// a frame whose file cannot take its final name is named with the reason.
+TEST_F(Sequence, NoFrameIsClaimedThatWasNotWritten) {
+  Spill("three.raw", RawFrame(1) + RawFrame(2) + RawFrame(3));
+  fs::create_directories("somefolder");
+  ToolRun r = Run(kRaw + "three.raw -o somefolder");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.err.find("written"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("somefolder"), std::string::npos) << r.err;
+  EXPECT_TRUE(FilesIn("somefolder").empty());
+
+  fs::create_directories("seq");
+  Spill("seq/f_1.raw", RawFrame(1));
+  Spill("seq/f_2.raw", RawFrame(2));
+  fs::create_directories("up/f_2_x3.raw");
+  r = Run(kRaw + "seq -o up/");
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("cannot write up/f_2_x3.raw: "), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("1 frame written to up/, 1 failed"), std::string::npos) << r.out;
+  EXPECT_EQ(FilesIn("up"), (std::set<std::string>{"f_1_x3.raw", "f_2_x3.raw"}));
 }
 
 }  // namespace

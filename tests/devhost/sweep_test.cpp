@@ -10,8 +10,8 @@
 #include <set>
 #include <string>
 
-#include "devhost/host.h"
-#include "params/param_table.h"
+#include "devhost/host/host.h"
+#include "params/table/param_table.h"
 #include "tests/support/images.h"
 #include "tests/support/loaded_module.h"
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "diagnostics/debug_message.h"
@@ -30,14 +31,26 @@ class DebugMonitor : public ::testing::Test {
     }
   }
 
-  // Runs the writer and returns the text it sent, or "<nothing>" when none came in time.
+  // Runs the writer and returns the text it sent, or "<nothing>" when none came in time. The buffer
+  // is shared by every process of the session (other tests run beside this one), so only this
+  // process's messages count.
   template <typename Writer>
   std::string Capture(Writer write, DWORD waitMilliseconds = 2000) {
     SetEvent(bufferReady_);
     write();
-    if (WaitForSingleObject(dataReady_, waitMilliseconds) != WAIT_OBJECT_0) return "<nothing>";
-    // The buffer holds the writer's process id, then the text in the ANSI code page.
-    return std::string(view_ + sizeof(DWORD));
+    const ULONGLONG deadline = GetTickCount64() + waitMilliseconds;
+    for (;;) {
+      const ULONGLONG now = GetTickCount64();
+      if (now >= deadline) return "<nothing>";
+      if (WaitForSingleObject(dataReady_, static_cast<DWORD>(deadline - now)) != WAIT_OBJECT_0) {
+        return "<nothing>";
+      }
+      // The buffer holds the writer's process id, then the text in the ANSI code page.
+      DWORD writer = 0;
+      std::memcpy(&writer, view_, sizeof writer);
+      if (writer == GetCurrentProcessId()) return std::string(view_ + sizeof(DWORD));
+      SetEvent(bufferReady_);
+    }
   }
 
   HANDLE mapping_ = nullptr;

@@ -1,10 +1,10 @@
-#include "engine/geometry.h"
+#include "engine/core/geometry.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "engine/scale_data.h"
+#include "engine/core/scale_data.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/samplers.h"
+#include "engine/core/samplers.h"
 #include "sampler_data.h"
 
 namespace {

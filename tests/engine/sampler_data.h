@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "../support/split_mix.h"
-#include "engine/samplers.h"
+#include "engine/core/samplers.h"
 
 namespace sampler_data {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/samplers.h"
+#include "engine/core/samplers.h"
 #include "sampler_data.h"
 
 namespace {
@@ -53,6 +53,12 @@ void Reference(const uint8_t* src, uint8_t* dst, ScaleParams p, int alpha, bool 
   const auto pos = [&](uint32_t v, float anchor) {
     return ((static_cast<float>(v) / p.scale - range) + 0.5f / p.scale) - anchor / p.scale;
   };
+  // roundf in double, where a float plus a half is exact: some C runtimes' roundf add 0.5 in float
+  // and floor, and the compiler may turn a round of a widened float into roundf.
+  const auto round = [](float f) {
+    const double d = f;
+    return static_cast<float>(d < 0.0 ? std::ceil(d - 0.5) : std::floor(d + 0.5));
+  };
   const float coeff = std::max(1.0f, p.scale / p.edge_blur_coeff);
   for (uint32_t y = 0; y < p.dst_height; ++y) {
     for (uint32_t x = 0; x < p.dst_width; ++x) {
@@ -60,7 +66,7 @@ void Reference(const uint8_t* src, uint8_t* dst, ScaleParams p, int alpha, bool 
           at(dst, static_cast<int32_t>(y), p.dst_pitch, static_cast<int32_t>(x)));
       std::fill(o, o + 4, Chan{});
       if (nearest) {
-        const float rx = std::roundf(pos(x, p.anchor_x)), ry = std::roundf(pos(y, p.anchor_y));
+        const float rx = round(pos(x, p.anchor_x)), ry = round(pos(y, p.anchor_y));
         if (rx >= 0.0f && rx < float(p.src_width) && ry >= 0.0f && ry < float(p.src_height)) {
           std::memcpy(o, at(src, static_cast<int32_t>(ry), p.src_pitch, static_cast<int32_t>(rx)),
                       sizeof(Pixel));

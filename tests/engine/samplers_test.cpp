@@ -1,4 +1,4 @@
-#include "engine/samplers.h"
+#include "engine/core/samplers.h"
 
 #include <gtest/gtest.h>
 
@@ -172,6 +172,28 @@ TEST_P(EveryLayout, PointShapeAtScaleOneBlendsNeighboursUnlessThePhaseIsHalfAPix
   EXPECT_TRUE(shifted.Same(2, 2, src, 1, 1));
 }
 
+// The way in for the effect's commands and the frei0r filter: parameters in the effect's units
+// and images as views of padded rows give the render of the record written out by hand.
+TEST_P(EveryLayout, EnlargeOverViewsRendersWhatTheSettingsMean) {
+  const RenderSettings s = ResolveSettings({2.5, 3.0, 9.0, 1.0, 1.0});
+  EXPECT_EQ(s.type, SCALE_NEAREST_NEIGHBOR_AA);
+  EXPECT_EQ(s.edge_blur, 2.5f);  // at most the scale
+  EXPECT_EQ(s.pixel_shape, PIXEL_SHAPE_POINT);
+  EXPECT_TRUE(s.gpu);
+  EXPECT_EQ(ResolveSettings({2.0, 2.0, 1.0, 0.0, 2.0}).type, SCALE_BILINEAR);
+
+  Buffer src(GetParam(), 5, 4, 3);
+  src.Randomize(8, true);
+  Buffer viewed(GetParam(), 13, 11, 2), direct(GetParam(), 13, 11, 2);
+  Enlarge(s, 0.25f, 0.75f, {src.At(0, 0), 5, 4, src.pitch * src.size, GetParam()},
+          {viewed.At(0, 0), 13, 11, viewed.pitch * viewed.size, GetParam()});
+  ScaleParams p =
+      Params(src, direct, 2.5f, SCALE_NEAREST_NEIGHBOR_AA, PIXEL_SHAPE_POINT, 0.25f, 0.75f);
+  RunSampler(GetParam(), src.At(0, 0), direct.At(0, 0), p);
+  EXPECT_EQ(viewed.bytes, direct.bytes);
+  EXPECT_TRUE(viewed.PaddingIntact());
+}
+
 TEST(Nearest, HalfwayPositionsRoundAwayFromZero) {
   // Square shape, scale 1, anchor 0.5: fx = x - 0.5. x = 0 lands on -0.5 and rounds to -1
   // (empty); x = 1 lands on 0.5 and takes source pixel 1.
@@ -184,6 +206,15 @@ TEST(Nearest, HalfwayPositionsRoundAwayFromZero) {
   EXPECT_TRUE(dst.Zero(0, 0));
   EXPECT_TRUE(dst.Same(1, 0, src, 1, 0));
   EXPECT_TRUE(dst.Same(2, 0, src, 2, 0));
+
+  // Scale 20, anchor 0.5: x = 20 lands just below the half, on 0.49999997, and keeps source
+  // pixel 0; a rounding that adds 0.5 and floors (some C runtimes' roundf) moves that block edge.
+  Buffer wide(PixelLayout::ARGB8, 40, 1);
+  SampleNearest(PixelLayout::ARGB8, src.At(0, 0), wide.At(0, 0),
+                Params(src, wide, 20.0f, SCALE_NEAREST_NEIGHBOR, PIXEL_SHAPE_SQUARE, 0.5f, 0.0f), 0,
+                1);
+  EXPECT_TRUE(wide.Same(20, 0, src, 0, 0));
+  EXPECT_TRUE(wide.Same(21, 0, src, 1, 0));
 }
 
 TEST(Bilinear, EmptinessStartsBelowMinusOneAndAtTheWidth) {

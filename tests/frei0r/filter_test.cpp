@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "../support/split_mix.h"
-#include "engine/geometry.h"
-#include "engine/samplers.h"
+#include "engine/core/geometry.h"
+#include "engine/core/samplers.h"
 
 namespace {
 
@@ -24,17 +24,29 @@ using support::SplitMix;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-TEST(Frei0rParams, ScaleAndEdgeBlurAreSixtyFourTimesTheValueWithoutRounding) {
-  for (int k = 1; k <= 64; ++k) EXPECT_EQ(ScaleFromValue(k / 64.0), static_cast<float>(k)) << k;
-  EXPECT_EQ(ScaleFromValue(4.5 / 64.0), 4.5f);
-  for (double below : {0.01, 0.0, -2.0, kNaN, -kInf})
-    EXPECT_EQ(ScaleFromValue(below), 1.0f) << below;
-  for (double above : {1.5, kInf}) EXPECT_EQ(ScaleFromValue(above), 64.0f) << above;
+// The scale and edge blur the settings take from the values, the edge blur at a scale of 4.
+float ScaleOf(double value) {
+  Values v;
+  v.scale = value;
+  return SettingsFor(v, 1, 1).scale;
+}
+float EdgeBlurOf(double value) {
+  Values v;
+  v.scale = 4.0 / 64.0;
+  v.edge_blur = value;
+  return SettingsFor(v, 1, 1).edge_blur;
+}
 
-  EXPECT_EQ(EdgeBlurFromValue(1.0 / 64.0, 4.0f), 1.0f);
-  EXPECT_EQ(EdgeBlurFromValue(2.5 / 64.0, 4.0f), 2.5f);
-  EXPECT_EQ(EdgeBlurFromValue(0.5, 4.0f), 4.0f);  // at most the scale
-  EXPECT_EQ(EdgeBlurFromValue(0.0, 4.0f), 0.0f);  // Nearest AA then samples as Nearest
+TEST(Frei0rParams, ScaleAndEdgeBlurAreSixtyFourTimesTheValueWithoutRounding) {
+  for (int k = 1; k <= 64; ++k) EXPECT_EQ(ScaleOf(k / 64.0), static_cast<float>(k)) << k;
+  EXPECT_EQ(ScaleOf(4.5 / 64.0), 4.5f);
+  for (double below : {0.01, 0.0, -2.0, kNaN, -kInf}) EXPECT_EQ(ScaleOf(below), 1.0f) << below;
+  for (double above : {1.5, kInf}) EXPECT_EQ(ScaleOf(above), 64.0f) << above;
+
+  EXPECT_EQ(EdgeBlurOf(1.0 / 64.0), 1.0f);
+  EXPECT_EQ(EdgeBlurOf(2.5 / 64.0), 2.5f);
+  EXPECT_EQ(EdgeBlurOf(0.5), 4.0f);  // at most the scale
+  EXPECT_EQ(EdgeBlurOf(0.0), 0.0f);  // Nearest AA then samples as Nearest
 }
 
 TEST(Frei0rParams, ChoicesSitAtZeroHalfAndOneAndTheAnchorCountsInFrames) {

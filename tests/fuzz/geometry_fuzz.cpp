@@ -1,7 +1,7 @@
 // The scaling geometry over arbitrary parameter values: never undefined behaviour (the build's
 // sanitizers trap on any), and rectangles that keep their orientation.
-#include "engine/geometry.h"
-#include "engine/scale_data.h"
+#include "engine/core/geometry.h"
+#include "engine/core/scale_data.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/geometry.h"
-#include "engine/samplers.h"
+#include "engine/core/geometry.h"
+#include "engine/core/samplers.h"
 #include "fuzz_input.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "devhost/gpu.h"
-#include "gpu/cuda_api.h"
+#include "devhost/host/gpu.h"
+#include "gpu/loaders/cuda/cuda_api.h"
 #include "gpu/cuda_module.h"
 
 struct TestCudaDevice {

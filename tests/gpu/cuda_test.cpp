@@ -8,8 +8,8 @@
 #include <string>
 
 #include "cuda_device.h"
-#include "devhost/cuda_standin.h"
-#include "devhost/host.h"
+#include "devhost/cuda_standin/cuda_standin.h"
+#include "devhost/host/host.h"
 #include "gpu/gpu_render.h"
 #include "tests/support/images.h"
 #include "tests/support/loaded_module.h"
@@ -72,7 +72,7 @@ TEST(CudaStandIn, SetUpLoadsTheModuleIntoTheHostsContextAndSetDownUnloadsIt) {
 }
 
 // The launch returns with the frame complete: nothing is left pending on the stream it used,
-// the host's or the default one.
+// the host's or the default one, and its position table is freed.
 TEST(CudaStandIn, TheLaunchWaitsForTheStreamItUsed) {
   const StandIn s = StandInDriver();
   ASSERT_STAND_IN(s);
@@ -81,6 +81,7 @@ TEST(CudaStandIn, TheLaunchWaitsForTheStreamItUsed) {
   ScaleParams p = {1, 17, 0, 17, 33, 1, 1, 17.0f, SCALE_NEAREST_NEIGHBOR, 0.0f, 0.0f, 0.0f, 1};
   void* src = d.device->Allocate(16);
   void* dst = d.device->Allocate(17 * 33 * 16);
+  const int blocks = s.record().blocks;
   for (CUstream stream : {static_cast<CUstream>(d.info.command_queuePV), CUstream{}}) {
     EXPECT_EQ(
         LaunchCudaScaleKernel(*CudaDriver(), stream, d.module, reinterpret_cast<CUdeviceptr>(src),
@@ -89,6 +90,7 @@ TEST(CudaStandIn, TheLaunchWaitsForTheStreamItUsed) {
     const TgCudaStandInRecord seen = s.record();
     EXPECT_EQ(seen.stream, stream);
     EXPECT_EQ(seen.pending, 0);
+    EXPECT_EQ(seen.blocks, blocks);
     EXPECT_EQ(seen.grid[0], 2u);
     EXPECT_EQ(seen.grid[1], 3u);
   }
@@ -138,8 +140,9 @@ TEST(CudaStandIn, ADeviceWhoseKernelsDoNotLoadIsDeclined) {
   }
 }
 
-// A launch the driver refuses and a kernel that faults while the render waits both give 512 and
-// keep the host's exclusive access balanced.
+// A render whose position table cannot be put on the device, a launch the driver refuses and a
+// kernel that faults while the render waits all give 512, keep the host's exclusive access
+// balanced and leave no device memory of the render's behind.
 TEST(CudaStandIn, LaunchAndWaitFailuresAre512) {
   const StandIn s = StandInDriver();
   ASSERT_STAND_IN(s);
@@ -149,6 +152,7 @@ TEST(CudaStandIn, LaunchAndWaitFailuresAre512) {
     std::string messages;
   };
   const Case cases[] = {
+      {"cuMemcpyHtoDAsync_v2", 1, "CUDA error: 1 invalid argument\n"},
       {"cuLaunchKernel", 719, "CUDA error: 719 unspecified launch failure\n"},
       {"cuStreamSynchronize", 700, "CUDA error: 700 an illegal memory access was encountered\n"},
   };
@@ -158,6 +162,7 @@ TEST(CudaStandIn, LaunchAndWaitFailuresAre512) {
     host.gpu = GpuChoice::Cuda;
     host.output_prefill = PF_Pixel{255, 1, 2, 3};
     ASSERT_EQ(host.RenderSmart(Layer(4, 4)).err, PF_Err_NONE);  // sets the device up
+    const int blocks = s.record().blocks;
     s.fail_next(c.failing, c.code);
     testing::internal::CaptureStderr();
     const devhost::RenderResult r = host.RenderSmart(Layer(4, 4));
@@ -165,7 +170,30 @@ TEST(CudaStandIn, LaunchAndWaitFailuresAre512) {
     EXPECT_TRUE(r.on_gpu);
     EXPECT_EQ(r.err, PF_Err_INTERNAL_STRUCT_DAMAGED) << c.failing;
     EXPECT_EQ(s.record().pending, 0) << c.failing;
+    EXPECT_EQ(s.record().blocks, blocks) << c.failing;
   }
+}
+
+// Without device memory for its position table the render launches nothing.
+TEST(CudaStandIn, NoMemoryForThePositionsIs512) {
+  const StandIn s = StandInDriver();
+  ASSERT_STAND_IN(s);
+  SKIP_WITHOUT_CUDA_DEVICE(CudaTestDevice());
+  TestCudaDevice& d = CudaTestDevice();
+  // 37 blocks across, a grid no other test launches.
+  const ScaleParams p = {1,    592,  0,    592, 1, 1, 1, 4.0f, SCALE_NEAREST_NEIGHBOR,
+                         0.0f, 0.0f, 0.0f, 1};
+  const auto mem = reinterpret_cast<CUdeviceptr>(d.device->Allocate(592 * 16));
+  const int blocks = s.record().blocks;
+  s.fail_next("cuMemAlloc_v2", 2);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(LaunchCudaScaleKernel(*CudaDriver(), static_cast<CUstream>(d.info.command_queuePV),
+                                  d.module, mem, mem, p),
+            PF_Err_INTERNAL_STRUCT_DAMAGED);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "CUDA error: 2 out of memory\n");
+  EXPECT_EQ(s.record().blocks, blocks);
+  EXPECT_NE(s.record().grid[0], 37u) << "launched all the same";
+  d.device->Free(reinterpret_cast<void*>(mem));
 }
 
 TEST(CudaStandIn, ASetdownThatCannotUnloadIs512) {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "devhost/gpu.h"
-#include "gpu/opencl_api.h"
+#include "devhost/host/gpu.h"
+#include "gpu/loaders/opencl/opencl_api.h"
 #include "gpu/opencl_program.h"
 
 struct TestDevice {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "gpu/kernel_text.h"
+#include "gpu/kernels/kernel_text.h"
 #include "gpu/opencl_program.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "devhost/host.h"
-#include "gpu/cuda_api.h"
-#include "gpu/opencl_api.h"
+#include "devhost/host/host.h"
+#include "gpu/loaders/cuda/cuda_api.h"
+#include "gpu/loaders/opencl/opencl_api.h"
 #include "tests/support/images.h"
 #include "tests/support/loaded_module.h"
 

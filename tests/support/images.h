@@ -1,6 +1,6 @@
 // Test layers whose pixels all differ, so that a misplaced or swapped pixel shows.
 #pragma once
-#include "devhost/image.h"
+#include "devhost/host/image.h"
 
 namespace support {
 

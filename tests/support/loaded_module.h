@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "devhost/module.h"
+#include "devhost/host/module.h"
 
 inline const devhost::Module& LoadedModule() {
   static const std::unique_ptr<devhost::Module> module = [] {

@@ -35,6 +35,8 @@ typedef uint uint32_t;
 #include <cmath>
 #include <cstdint>
 
+#include "engine/core/sample_positions.h"
+
 struct float4 {
   float x, y, z, w;
 };
@@ -54,7 +56,7 @@ extern thread_local gf_dim3 gf_block_idx, gf_block_dim, gf_thread_idx;
   const uint32_t x = gf_block_idx.x * gf_block_dim.x + gf_thread_idx.x; \
   const uint32_t y = gf_block_idx.y * gf_block_dim.y + gf_thread_idx.y
 #define GF_FLOOR(v) std::floor(v)
-#define GF_ROUND(v) std::round(v)
+#define GF_ROUND(v) samplers::RoundHalfAway(v)
 #define GF_MAX(a, b) std::fmax(a, b)
 #define GF_CLAMP(v, lo, hi) std::fmin(std::fmax(v, lo), hi)
 

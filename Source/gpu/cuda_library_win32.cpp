@@ -1,4 +1,0 @@
-#include "foundation/module_info.h"
-#include "gpu/cuda_library.h"
-
-void* OpenCudaLibrary() { return OpenSystemLibrary("nvcuda.dll"); }

@@ -1,4 +1,0 @@
-#include "foundation/module_info.h"
-#include "gpu/opencl_library.h"
-
-void* OpenOpenCLLibrary() { return OpenSystemLibrary("OpenCL.dll"); }

@@ -1,0 +1,3 @@
+#include "companion/test_dialog.h"
+
+bool ShowDialog(const std::string&, unsigned) { return false; }
