@@ -1,37 +1,72 @@
 // Shotcut's panel for the filter. Values are stored as the filter takes them (0 to 1): scale and
 // edge blur are 64 x the value, the choices sit at 0, 0.5 and 1, the anchor is in frame units
-// (shown in percent).
+// (shown in percent). Scale, Edge Blur and the anchor take keyframes.
 import QtQuick 2.12
 import QtQuick.Controls 2.12
 import QtQuick.Layouts 1.12
 import Shotcut.Controls 1.0 as Shotcut
 
-Item {
-    width: 350
+Shotcut.KeyframableFilter {
+    // The sliders show the stored value times their ratio.
+    readonly property var sliders: [scaleSlider, blurSlider, anchorXSlider, anchorYSlider]
+    readonly property var ratios: [64, 64, 100, 100]
+    readonly property var buttons: [scaleKeyframes, blurKeyframes, anchorXKeyframes, anchorYKeyframes]
+    readonly property var defaults: [1 / 64, 1 / 64, 0.5, 0.5]
+
+    function setControls() {
+        var position = getPosition();
+        blockUpdate = true;
+        for (var i = 0; i < keyframableParameters.length; ++i) {
+            var name = keyframableParameters[i];
+            sliders[i].value = filter.getDouble(name, position) * ratios[i];
+            buttons[i].checked = filter.animateIn <= 0 && filter.animateOut <= 0 && filter.keyframeCount(name) > 0;
+        }
+        interpolationCombo.currentIndex = Math.round(filter.getDouble('Interpolation') * 2);
+        shapeCombo.currentIndex = Math.round(filter.getDouble('Pixel Shape') * 2);
+        blockUpdate = false;
+        var enabled = isSimpleKeyframesActive();
+        for (var j = 0; j < sliders.length; ++j)
+            sliders[j].enabled = enabled;
+    }
+
+    function updateParameter(i, position) {
+        updateFilter(keyframableParameters[i], sliders[i].value / ratios[i], buttons[i], position);
+    }
+
+    function updateSimpleKeyframes() {
+        for (var i = 0; i < keyframableParameters.length; ++i)
+            updateParameter(i, null);
+    }
+
+    function toggleParameter(i) {
+        for (var j = 0; j < sliders.length; ++j)
+            sliders[j].enabled = true;
+        toggleKeyframes(buttons[i].checked, keyframableParameters[i], sliders[i].value / ratios[i]);
+    }
+
+    keyframableParameters: ['Scale', 'Edge Blur', 'Anchor X', 'Anchor Y']
+    startValues: defaults.slice()
+    middleValues: defaults.slice()
+    endValues: defaults.slice()
+    width: 400
     height: 230
     Component.onCompleted: {
-        // Slices of a frame cannot be enlarged on their own.
-        filter.set('threads', 0);
+        // MLT cuts a frame into that many slices and updates each on its own when this is 0 (one
+        // per processor) or more than 1. An enlargement needs the whole frame: one slice.
+        filter.set('threads', 1);
         if (filter.isNew) {
-            filter.set('Scale', 1 / 64);
+            for (var i = 0; i < keyframableParameters.length; ++i)
+                filter.set(keyframableParameters[i], defaults[i]);
             filter.set('Interpolation', 0);
-            filter.set('Edge Blur', 1 / 64);
             filter.set('Pixel Shape', 0);
-            filter.set('Anchor X', 0.5);
-            filter.set('Anchor Y', 0.5);
         }
-        scaleSlider.value = filter.getDouble('Scale') * 64;
-        interpolationCombo.currentIndex = Math.round(filter.getDouble('Interpolation') * 2);
-        blurSlider.value = filter.getDouble('Edge Blur') * 64;
-        shapeCombo.currentIndex = Math.round(filter.getDouble('Pixel Shape') * 2);
-        anchorXSlider.value = filter.getDouble('Anchor X') * 100;
-        anchorYSlider.value = filter.getDouble('Anchor Y') * 100;
+        setControls();
     }
 
     GridLayout {
         anchors.fill: parent
         anchors.margins: 8
-        columns: 2
+        columns: 3
 
         Label {
             text: qsTr('Scale')
@@ -45,8 +80,14 @@ Item {
             maximumValue: 64
             stepSize: 0.25
             decimals: 2
-            suffix: ' x'
-            onValueChanged: filter.set('Scale', value / 64)
+            suffix: ' ×'
+            onValueChanged: updateParameter(0, getPosition())
+        }
+
+        Shotcut.KeyframesButton {
+            id: scaleKeyframes
+
+            onToggled: toggleParameter(0)
         }
 
         Label {
@@ -54,9 +95,10 @@ Item {
             Layout.alignment: Qt.AlignRight
         }
 
-        ComboBox {
+        Shotcut.ComboBox {
             id: interpolationCombo
 
+            Layout.columnSpan: 2
             model: [qsTr('Nearest'), qsTr('Linear'), qsTr('Nearest AA')]
             onActivated: filter.set('Interpolation', index / 2)
         }
@@ -74,7 +116,13 @@ Item {
             stepSize: 0.25
             decimals: 2
             suffix: ' px'
-            onValueChanged: filter.set('Edge Blur', value / 64)
+            onValueChanged: updateParameter(1, getPosition())
+        }
+
+        Shotcut.KeyframesButton {
+            id: blurKeyframes
+
+            onToggled: toggleParameter(1)
         }
 
         Label {
@@ -82,9 +130,10 @@ Item {
             Layout.alignment: Qt.AlignRight
         }
 
-        ComboBox {
+        Shotcut.ComboBox {
             id: shapeCombo
 
+            Layout.columnSpan: 2
             model: [qsTr('Point'), qsTr('Square'), qsTr('Circle')]
             onActivated: filter.set('Pixel Shape', index / 2)
         }
@@ -101,7 +150,13 @@ Item {
             maximumValue: 200
             decimals: 1
             suffix: ' %'
-            onValueChanged: filter.set('Anchor X', value / 100)
+            onValueChanged: updateParameter(2, getPosition())
+        }
+
+        Shotcut.KeyframesButton {
+            id: anchorXKeyframes
+
+            onToggled: toggleParameter(2)
         }
 
         Label {
@@ -116,11 +171,53 @@ Item {
             maximumValue: 200
             decimals: 1
             suffix: ' %'
-            onValueChanged: filter.set('Anchor Y', value / 100)
+            onValueChanged: updateParameter(3, getPosition())
+        }
+
+        Shotcut.KeyframesButton {
+            id: anchorYKeyframes
+
+            onToggled: toggleParameter(3)
         }
 
         Item {
             Layout.fillHeight: true
         }
+    }
+
+    Connections {
+        function onChanged() {
+            setControls();
+        }
+
+        function onInChanged() {
+            updateSimpleKeyframes();
+        }
+
+        function onOutChanged() {
+            updateSimpleKeyframes();
+        }
+
+        function onAnimateInChanged() {
+            updateSimpleKeyframes();
+        }
+
+        function onAnimateOutChanged() {
+            updateSimpleKeyframes();
+        }
+
+        function onPropertyChanged(name) {
+            setControls();
+        }
+
+        target: filter
+    }
+
+    Connections {
+        function onPositionChanged() {
+            setControls();
+        }
+
+        target: producer
     }
 }
