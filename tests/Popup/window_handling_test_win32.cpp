@@ -60,10 +60,13 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
 }
 
 // Keeps the host thread's queue busy until the pop-up has attached, as a host's own traffic does.
+// Attached means its procedure is in place: the property goes on first, so a procedure set over
+// the window on seeing the property alone could still be replaced by the pop-up's.
 void WakeUntilAttached(HWND window, std::atomic<bool>& stop) {
   WaitFor([&] {
     PostMessageW(window, WM_NULL, 0, 0);
-    return stop || GetPropW(window, L"@SpawnContext") != nullptr;
+    return stop || (GetPropW(window, L"@SpawnContext") != nullptr &&
+                    Procedure(window) != HostWindow::OwnProcedure(true));
   });
 }
 
