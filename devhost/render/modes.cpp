@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -159,25 +160,35 @@ bool Skipped(const Options& o, const std::string& output) {
   return true;
 }
 
-void CheckFloatOutput(const Image& layer, const std::string& output) {
+void CheckFloatOutput(bool float_samples, const std::string& output) {
   // Refused before rendering, which may take a while at a large scale.
-  if (layer.depth == Depth::F32 && !HoldsFloat(output)) {
+  if (float_samples && !HoldsFloat(output)) {
     Fail("float output needs an .exr, .tif or .tiff file, not " + output);
   }
 }
 
+// The one output of a single input: the file -o names, or a name after the input with `tag` in
+// the folder it names; checked against the overwrite rules before anything renders. Null when
+// --skip-existing finds it written.
+std::optional<OutputPlace> SingleOutput(const Options& o, const std::string& input,
+                                        const std::string& tag, const Image& layer) {
+  OutputPlace place = PlaceOutput(o.output);
+  const bool float_samples = layer.depth == Depth::F32;
+  if (!place.folder.empty())
+    place.file = Join(place.folder, DefaultName(input, tag, float_samples));
+  CheckFloatOutput(float_samples, place.file);
+  RefuseOverwrites({input}, {place.file});
+  if (Skipped(o, place.file)) return std::nullopt;
+  WarnAboutAlpha(o, place.file);
+  return place;
+}
+
 int RunOne(const Options& o, Session& s, const std::string& input, Image layer) {
-  const OutputPlace place = PlaceOutput(o.output);
-  const std::string output =
-      place.folder.empty()
-          ? place.file
-          : Join(place.folder, DefaultName(input, "_x" + FormatNumber(s.host->params.scale),
-                                           layer.depth == Depth::F32));
-  CheckFloatOutput(layer, output);
-  RefuseOverwrites({input}, {output});
-  if (Skipped(o, output)) return 0;
-  WarnAboutAlpha(o, output);
-  if (place.make_folder) fs::create_directories(place.folder);
+  const std::optional<OutputPlace> place =
+      SingleOutput(o, input, "_x" + FormatNumber(s.host->params.scale), layer);
+  if (!place) return 0;
+  const std::string& output = place->file;
+  if (place->make_folder) fs::create_directories(place->folder);
   RunSettings settings = BaseSettings(o);
   settings.single = true;
   std::vector<Frame> frames(1);
@@ -201,17 +212,10 @@ int RunCompare(const Options& o, Session& s, const std::string& input, Image lay
   const std::vector<std::string> columns = {"point", "square", "circle"};
   const std::vector<std::string> rows = {"nearest", "linear",
                                          "nearest aa, edge blur " + FormatNumber(base.edge_blur)};
-  const std::string scale = "_x" + FormatNumber(base.scale);
-  const OutputPlace place = PlaceOutput(o.output);
-  const bool float_samples = layer.depth == Depth::F32;
-  const std::string output =
-      place.folder.empty()
-          ? place.file
-          : Join(place.folder, DefaultName(input, scale + "_compare", float_samples));
-  CheckFloatOutput(layer, output);
-  RefuseOverwrites({input}, {output});
-  if (Skipped(o, output)) return 0;
-  WarnAboutAlpha(o, output);
+  const std::optional<OutputPlace> place =
+      SingleOutput(o, input, "_x" + FormatNumber(base.scale) + "_compare", layer);
+  if (!place) return 0;
+  const std::string& output = place->file;
 
   std::vector<Frame> frames;
   for (int interp = 1; interp <= 3; ++interp) {
@@ -235,7 +239,7 @@ int RunCompare(const Options& o, Session& s, const std::string& input, Image lay
       });
   if (stats.failed > 0 || cells.size() != 9) return 1;
   const Image sheet = ComposeSheet(columns, rows, cells);
-  if (place.make_folder) fs::create_directories(place.folder);
+  if (place->make_folder) fs::create_directories(place->folder);
   std::string error;
   if (!WriteInPlace(
           output,
@@ -295,9 +299,7 @@ int RunSequence(const Options& o, Session& s) {
   // All of them before the first frame renders: a folder into itself would otherwise read back
   // what it has just written.
   RefuseOverwrites(inputs, outputs);
-  if (float_samples && !o.raw && !HoldsFloat(frames[0].output)) {
-    Fail("float output needs an .exr, .tif or .tiff file, not " + frames[0].output);
-  }
+  if (!o.raw) CheckFloatOutput(float_samples, frames[0].output);
   if (!o.raw) WarnAboutAlpha(o, frames[0].output);
   if (place.make_folder) fs::create_directories(place.folder);
 
